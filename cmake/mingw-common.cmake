@@ -1,0 +1,10 @@
+set(CMAKE_C_COMPILER   ${VANU_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VANU_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${VANU_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VANU_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Everything links statically: the binaries import system DLLs only.
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

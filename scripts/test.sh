@@ -63,7 +63,7 @@ run_ctest native
 run_ctest win64
 
 step "fuzz (${fuzz_seconds} s each)"
-for fuzzer in section_lookup_fuzzer version_parser_fuzzer; do
+for fuzzer in completion_message_fuzzer section_lookup_fuzzer version_parser_fuzzer; do
   corpus="$build/fuzz/corpus/${fuzzer%_fuzzer}"
   mkdir -p "$corpus"
   cp -n "$root/tests/fuzz/corpus/${fuzzer%_fuzzer}/"* "$corpus/" 2>/dev/null

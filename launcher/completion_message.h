@@ -10,6 +10,9 @@
 // The message buffer shared with the pipe listener: at most 9 characters and a zero byte.
 constexpr std::size_t kCompletionMessageSize = 10;
 
+// The largest payload the listener reads; a larger N is taken as a malformed message.
+constexpr std::uint32_t kMaxCompletionPayload = 4096;
+
 // The byte count at the start of a message, from its first 4 bytes.
 std::uint32_t DecodeMessageLength(const unsigned char (&header)[4]);
 

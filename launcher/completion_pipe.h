@@ -10,7 +10,7 @@
 // whichever of the two lets go last frees it, so the listener never writes into a frame
 // that has returned. The waiting thread reads `message` only after the listener has ended.
 struct CopyEndExchange {
-  const char* pipeName = nullptr;
+  CString pipeName;  // a copy: the listener may outlive whoever named the pipe
   char message[kCompletionMessageSize] = {};
   volatile LONG references = 1;
 

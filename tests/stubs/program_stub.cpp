@@ -1,0 +1,80 @@
+// A stand-in for the programs the launcher starts (the installer QINS.exe, the follow-up
+// program Website.exe, removal programs, regsvr32). It appends one line to the file named
+// by VANU_STUB_LOG: its file name, command line, process id and current folder, separated
+// by '|'. Started as QINS.exe it then plays the installer's part on the completion pipe:
+// VANU_STUB_SEND holds the bytes to send, in hex ("none" or unset: never connect), and
+// VANU_STUB_PIPE the pipe name (default the real one). VANU_STUB_SLEEP_MS delays its end.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Env(const char* name) {
+  char value[4096];
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+std::string BaseName() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const char* slash = std::strrchr(path, '\\');
+  return slash != nullptr ? slash + 1 : path;
+}
+
+void Log(const std::string& name) {
+  const std::string log = Env("VANU_STUB_LOG");
+  if (log.empty()) return;
+  char cwd[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  const std::string line = name + "|" + GetCommandLineA() + "|" +
+                           std::to_string(GetCurrentProcessId()) + "|" + cwd + "\r\n";
+  // Appends atomically with other stubs that log to the same file.
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    HANDLE h = CreateFileA(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      CloseHandle(h);
+      return;
+    }
+    Sleep(10);
+  }
+}
+
+void SendOnPipe() {
+  const std::string hex = Env("VANU_STUB_SEND");
+  if (hex.empty() || hex == "none") return;
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes += static_cast<char>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
+  }
+  std::string pipe = Env("VANU_STUB_PIPE");
+  if (pipe.empty()) pipe = "\\\\.\\PIPE\\COPYENDPIPE.PIP";
+  // The launcher creates the pipe only after this process has started: retry a while.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    HANDLE h = CreateFileA(pipe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+      CloseHandle(h);
+      return;
+    }
+    Sleep(10);
+  }
+}
+
+}  // namespace
+
+int main() {
+  const std::string name = BaseName();
+  Log(name);
+  if (_stricmp(name.c_str(), "QINS.exe") == 0) SendOnPipe();
+  const std::string sleep = Env("VANU_STUB_SLEEP_MS");
+  if (!sleep.empty()) Sleep(static_cast<DWORD>(std::atoi(sleep.c_str())));
+  return 0;
+}

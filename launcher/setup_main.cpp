@@ -1,5 +1,14 @@
-// Entry point of setup.exe. The launcher's main sequence is not wired in yet: the program
-// starts and ends with exit code 0.
+// Entry point of setup.exe: the one application object, run by the framework's entry.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "setup_app.h"
+
+namespace {
+SetupApp theApp;
+}
+
+SetupApp& TheSetupApp() { return theApp; }
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLineTail, int show) {
+  return AfxWinMain(instance, commandLineTail, show);
+}

@@ -44,10 +44,11 @@ configure_and_build native -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
 configure_and_build fuzz -DVANU_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_C_COMPILER=clang-14 \
   || { failed=$((failed + 1)); finish; }
 
-run_ctest() {  # name
+run_ctest() {  # name [wrapper...]
   local name=$1 log="$build/$1.ctest.log"
+  shift
   step "tests $name"
-  ctest --test-dir "$build/$name" --output-on-failure -j "$jobs" --timeout 300 2>&1 | tee "$log"
+  "$@" ctest --test-dir "$build/$name" --output-on-failure -j "$jobs" --timeout 300 2>&1 | tee "$log"
   local summary total bad
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
   if [[ -z $summary ]]; then
@@ -60,7 +61,9 @@ run_ctest() {  # name
 }
 
 run_ctest native
-run_ctest win64
+# One display for every Wine test: Wine's desktop process stays bound to the display that
+# its first windowed program had.
+run_ctest win64 xvfb-run -a -s "-screen 0 1024x768x24"
 
 step "fuzz (${fuzz_seconds} s each)"
 for fuzzer in completion_message_fuzzer section_lookup_fuzzer version_parser_fuzzer; do

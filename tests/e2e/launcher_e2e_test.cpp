@@ -1,0 +1,228 @@
+// End-to-end runs of the real setup.exe on a medium folder laid out per scenario, with a
+// small UI robot that records and answers the launcher's message boxes. Scenarios share
+// named kernel objects ("QMOSetup"), so they run one after another in one program.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string OwnFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path);
+  return s.substr(0, s.rfind('\\'));
+}
+
+// The text of a window of another process: WM_GETTEXT is marshalled across processes,
+// whereas GetWindowText would give only the name the window was created with.
+std::string WindowText(HWND window) {
+  char text[8192] = {};
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, &result);
+  return text;
+}
+
+struct Box {
+  std::string caption, text, buttons;
+  std::string traceText;  // the trace window's text while the box was open ("" without one)
+};
+
+struct RunResult {
+  DWORD exitCode = 0xDEADBEEF;
+  std::vector<Box> boxes;
+  std::vector<std::string> started;  // stub log lines: name|command line|pid|folder
+};
+
+struct Collected {
+  DWORD processId;
+  std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+  auto* collected = reinterpret_cast<Collected*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (owner == collected->processId && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(window)) {
+    collected->dialogs.push_back(window);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CollectButtons(HWND window, LPARAM param) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (_stricmp(cls, "Button") == 0) {
+    auto* buttons = reinterpret_cast<std::string*>(param);
+    if (!buttons->empty()) *buttons += ",";
+    *buttons += WindowText(window);
+  }
+  return TRUE;
+}
+
+class LauncherScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int next = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    medium_ = std::string(temp) + "vanu-medium-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(next++);
+    ASSERT_TRUE(CreateDirectoryA(medium_.c_str(), nullptr));
+    const std::string bin = OwnFolder();
+    ASSERT_TRUE(CopyFileA((bin + "\\setup.exe").c_str(), (medium_ + "\\setup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((bin + "\\program_stub.exe").c_str(), (medium_ + "\\QINS.exe").c_str(), FALSE));
+    log_ = medium_ + "\\started.log";
+    SetEnvironmentVariableA("VANU_STUB_LOG", log_.c_str());
+    SetEnvironmentVariableA("VANU_STUB_SEND", "none");
+  }
+  void TearDown() override {
+    for (const char* name : {"setup.exe", "QINS.exe", "SetupLan.ini", "started.log"}) {
+      DeleteFileA((medium_ + "\\" + name).c_str());
+    }
+    RemoveDirectoryA(medium_.c_str());
+  }
+
+  void WriteLanguageFile(const std::string& text) {
+    std::ofstream(medium_ + "\\SetupLan.ini", std::ios::binary) << text;
+  }
+
+  // Starts setup.exe with `tail` after its quoted path, answers every box with its first
+  // button, and returns once the launcher and the installer stub have ended.
+  RunResult Start(const std::string& tail) {
+    RunResult run;
+    const std::string program = medium_ + "\\setup.exe";
+    std::string commandLine = "\"" + program + "\"" + (tail.empty() ? "" : " " + tail);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        medium_.c_str(), &startup, &process)) {
+      ADD_FAILURE() << "setup.exe did not start";
+      return run;
+    }
+    std::set<HWND> answered;
+    const DWORD started = GetTickCount();
+    while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+      if (GetTickCount() - started > 60000) {
+        ADD_FAILURE() << "setup.exe did not end within 60 s";
+        TerminateProcess(process.hProcess, 1);
+        break;
+      }
+      Collected collected{process.dwProcessId, {}};
+      EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&collected));
+      std::string traceText;
+      for (HWND dialog : collected.dialogs) {
+        if (HWND edit = GetDlgItem(dialog, 1000)) traceText = WindowText(edit);
+      }
+      for (HWND dialog : collected.dialogs) {
+        if (GetDlgItem(dialog, 1000) != nullptr || answered.count(dialog) != 0) continue;
+        Box box;
+        box.caption = WindowText(dialog);
+        box.text = WindowText(GetDlgItem(dialog, 0xFFFF));
+        EnumChildWindows(dialog, CollectButtons, reinterpret_cast<LPARAM>(&box.buttons));
+        box.traceText = traceText;
+        run.boxes.push_back(box);
+        answered.insert(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      }
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Sleep(300);  // an installer stub started without waiting writes its line
+    std::ifstream in(log_);
+    for (std::string text; std::getline(in, text);) {
+      if (!text.empty() && text.back() == '\r') text.pop_back();
+      run.started.push_back(text);
+    }
+    return run;
+  }
+
+  std::string InstallerPath() const { return medium_ + "\\QINS.exe"; }
+
+  // The installer was started once, with an empty command line (Wine shows such a program
+  // its own quoted path instead).
+  void ExpectInstallerStarted(const RunResult& run) {
+    ASSERT_EQ(1u, run.started.size());
+    const std::string& line = run.started[0];
+    EXPECT_EQ(0u, line.find("QINS.exe|")) << line;
+    const std::string commandLine = line.substr(9, line.find('|', 9) - 9);
+    EXPECT_TRUE(commandLine.empty() || commandLine == "\"" + InstallerPath() + "\"") << commandLine;
+  }
+
+  std::string medium_, log_;
+};
+
+const char kEnglishFile[] = "[ENG]\r\nHint=Hint\r\n";
+
+TEST_F(LauncherScenario, PlainRunStartsTheInstallerSilently) {
+  WriteLanguageFile(kEnglishFile);
+  const RunResult run = Start("");
+  EXPECT_EQ(0u, run.exitCode);
+  EXPECT_TRUE(run.boxes.empty());
+  ExpectInstallerStarted(run);
+}
+
+TEST_F(LauncherScenario, HeldMutexesStopTheLauncherSilently) {
+  WriteLanguageFile(kEnglishFile);
+  for (const char* name : {"QMOSetup", "QMOKernel"}) {
+    SCOPED_TRACE(name);
+    HANDLE held = CreateMutexA(nullptr, FALSE, name);
+    ASSERT_NE(nullptr, held);
+    const RunResult run = Start("-show");
+    CloseHandle(held);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_TRUE(run.started.empty());
+  }
+}
+
+TEST_F(LauncherScenario, MissingLanguageFileShowsOneBoxThenGoesOn) {
+  const RunResult run = Start("");
+  EXPECT_EQ(0u, run.exitCode);
+  ASSERT_EQ(1u, run.boxes.size());
+  EXPECT_EQ("No SetupLan.ini !", run.boxes[0].text);
+  EXPECT_EQ("Error", run.boxes[0].caption);
+  EXPECT_EQ("OK", run.boxes[0].buttons);
+  ExpectInstallerStarted(run);
+}
+
+TEST_F(LauncherScenario, TraceModeShowsTheLogUntilTheCloseBox) {
+  WriteLanguageFile(kEnglishFile);
+  const struct {
+    const char* tail;
+    bool trace;
+  } rows[] = {{"-show", true}, {"-SHOW", true}, {"-show x", false}, {"/show", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.tail);
+    DeleteFileA(log_.c_str());
+    const RunResult run = Start(row.tail);
+    EXPECT_EQ(0u, run.exitCode);
+    ExpectInstallerStarted(run);
+    if (!row.trace) {
+      EXPECT_TRUE(run.boxes.empty());
+      continue;
+    }
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_EQ("close debug window", run.boxes[0].text);
+    EXPECT_EQ("", run.boxes[0].caption);
+    EXPECT_EQ("OK", run.boxes[0].buttons);
+    EXPECT_EQ("\r\n CreateLanguageRes = TRUE\r\n NeedStartQMO = Start\r\n Start QMO setup = " +
+                  InstallerPath(),
+              run.boxes[0].traceText);
+  }
+}
+
+}  // namespace

@@ -15,7 +15,7 @@ packages=(
   googletest                 # GoogleTest sources, built by us for both configurations
   openjdk-17-jdk-headless    # jni.h
   clang-14 libclang-rt-14-dev  # libFuzzer
-  cmake ninja-build g++ util-linux
+  cmake ninja-build g++ util-linux python3
   imagemagick x11-apps       # screenshots of the trace window (demo)
 )
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "own_folder.h"
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,13 +14,6 @@
 #include "message_box.h"
 
 namespace {
-
-std::string OwnFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string s(path);
-  return s.substr(0, s.rfind('\\'));
-}
 
 struct StubLine {
   std::string name, commandLine, processId, folder;

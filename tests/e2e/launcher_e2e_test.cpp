@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "own_folder.h"
+
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -12,13 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string OwnFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string s(path);
-  return s.substr(0, s.rfind('\\'));
-}
 
 // The text of a window of another process: WM_GETTEXT is marshalled across processes,
 // whereas GetWindowText would give only the name the window was created with.

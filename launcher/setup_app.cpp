@@ -6,6 +6,7 @@
 #include "message_box.h"
 #include "module_dir.h"
 #include "program_launch.h"
+#include "registry_record.h"
 #include "startup_decisions.h"
 #include "version_numbers.h"
 
@@ -36,7 +37,9 @@ BOOL SetupApp::NeedStartQMO() {
   return TRUE;
 }
 
-CString SetupApp::GetInstallDir() { return CString(); }
+CString SetupApp::GetInstallDir() {
+  return ReadRegistryText(HKEY_CLASSES_ROOT, "halvicor", "install_dir");
+}
 
 BOOL SetupApp::LaunchWithCompletionPipe(const CString& program, const CString& commandLine,
                                         int /*flag: has no effect*/) {

@@ -22,7 +22,7 @@ class SetupApp : public CWinApp {
   // Starts the installer and waits for its end or its completion message (NT family).
   BOOL LaunchWithCompletionPipe(const CString& program, const CString& commandLine, int flag);
 
-  // The installed suite's folder; empty while no installation record is read.
+  // The installed suite's folder from its registry record, read afresh; empty when absent.
   CString GetInstallDir();
 
   TraceDialog traceDialog;

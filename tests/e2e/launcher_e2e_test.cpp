@@ -220,4 +220,75 @@ TEST_F(LauncherScenario, TraceModeShowsTheLogUntilTheCloseBox) {
   }
 }
 
+// The installed suite's folder record, pointing at a folder whose System folder holds the
+// follow-up stub; removed again afterwards.
+class InstalledSuite {
+ public:
+  explicit InstalledSuite(const std::string& folder) : folder_(folder) {
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    CreateDirectoryA((folder_ + "\\System").c_str(), nullptr);
+    CopyFileA((OwnFolder() + "\\program_stub.exe").c_str(), FollowUp().c_str(), FALSE);
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CLASSES_ROOT, "halvicor", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "install_dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder_.c_str()),
+                   static_cast<DWORD>(folder_.size() + 1));
+    RegCloseKey(key);
+  }
+  ~InstalledSuite() {
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "halvicor");
+    for (int attempt = 0; attempt < 100 && !DeleteFileA(FollowUp().c_str()); ++attempt) Sleep(20);
+    RemoveDirectoryA((folder_ + "\\System").c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  std::string FollowUp() const { return folder_ + "\\System\\Website.exe"; }
+
+ private:
+  std::string folder_;
+};
+
+TEST_F(LauncherScenario, CompletionMessageStartsTheFollowUpProgram) {
+  WriteLanguageFile(kEnglishFile);
+  const InstalledSuite suite(medium_ + "\\Installed Suite");
+  const struct {
+    const char* name;
+    const char* send;
+    bool followUp;
+  } rows[] = {
+      {"well-formed", "08000000434F5059454E4400", true},
+      {"lower case", "08000000636F7079656E6400", true},
+      {"a blank before the zero byte", "09000000434F5059454E442000", false},
+      {"no client", "none", false},
+      {"N of 0", "00000000", false},
+      {"no zero byte", "07000000434F5059454E44", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    DeleteFileA(log_.c_str());
+    SetEnvironmentVariableA("VANU_STUB_SEND", row.send);
+    // A real installer goes on after its message; the stub ending at once would race it.
+    SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", "1000");
+    RunResult run = Start("");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    for (int wait = 0; row.followUp && run.started.size() < 2 && wait < 50; ++wait) {
+      Sleep(50);
+      run.started.clear();
+      std::ifstream in(log_);
+      for (std::string text; std::getline(in, text);) {
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        run.started.push_back(text);
+      }
+    }
+    ASSERT_EQ(row.followUp ? 2u : 1u, run.started.size());
+    const std::string installerPid = run.started[0].substr(0, run.started[0].rfind('|'));
+    if (row.followUp) {
+      const std::string pid = installerPid.substr(installerPid.rfind('|') + 1);
+      EXPECT_EQ("Website.exe|\"" + suite.FollowUp() + "\" -copyend processid=" + pid,
+                run.started[1].substr(0, run.started[1].rfind('|', run.started[1].rfind('|') - 1)));
+    }
+  }
+  SetEnvironmentVariableA("VANU_STUB_SEND", "none");
+  SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", nullptr);
+}
+
 }  // namespace

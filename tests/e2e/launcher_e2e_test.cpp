@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "own_folder.h"
+#include "temp_tree.h"
 
 #include <cstring>
 #include <fstream>
@@ -67,12 +68,8 @@ BOOL CALLBACK CollectButtons(HWND window, LPARAM param) {
 class LauncherScenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int next = 0;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    medium_ = std::string(temp) + "vanu-medium-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(next++);
-    ASSERT_TRUE(CreateDirectoryA(medium_.c_str(), nullptr));
+    medium_ = MakeFreshFolder("vanu-medium-");
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(medium_.c_str()));
     const std::string bin = OwnFolder();
     ASSERT_TRUE(CopyFileA((bin + "\\setup.exe").c_str(), (medium_ + "\\setup.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA((bin + "\\program_stub.exe").c_str(), (medium_ + "\\QINS.exe").c_str(), FALSE));
@@ -80,12 +77,7 @@ class LauncherScenario : public ::testing::Test {
     SetEnvironmentVariableA("VANU_STUB_LOG", log_.c_str());
     SetEnvironmentVariableA("VANU_STUB_SEND", "none");
   }
-  void TearDown() override {
-    for (const char* name : {"setup.exe", "QINS.exe", "SetupLan.ini", "started.log"}) {
-      DeleteFileA((medium_ + "\\" + name).c_str());
-    }
-    RemoveDirectoryA(medium_.c_str());
-  }
+  void TearDown() override { EXPECT_TRUE(RemoveTree(medium_)) << medium_; }
 
   void WriteLanguageFile(const std::string& text) {
     std::ofstream(medium_ + "\\SetupLan.ini", std::ios::binary) << text;

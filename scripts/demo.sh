@@ -15,10 +15,16 @@ demo=$build/demo
 bash "$root/scripts/bootstrap.sh"
 for config in win32:i686 win64:x86_64; do
   name=${config%%:*} arch=${config##*:}
-  cmake -S "$root" -B "$build/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
-    -DVANU_WIN32_BIN_DIR="$build/win32/bin" >/dev/null 2>&1
-  cmake --build "$build/$name" -j "${JOBS:-2}" >/dev/null
+  log=$build/$name.demo-build.log
+  mkdir -p "$build"
+  if ! { cmake -S "$root" -B "$build/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
+           -DVANU_WIN32_BIN_DIR="$build/win32/bin" &&
+         cmake --build "$build/$name" -j "${JOBS:-2}"; } >"$log" 2>&1; then
+    tail -n 30 "$log"
+    echo "demo: the $name build failed (full log: $log)" >&2
+    exit 1
+  fi
 done
 
 bin=$build/win64/bin

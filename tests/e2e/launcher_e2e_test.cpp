@@ -7,6 +7,7 @@
 
 #include "own_folder.h"
 #include "temp_tree.h"
+#include "ui_robot.h"
 
 #include <cstring>
 #include <fstream>
@@ -15,16 +16,6 @@
 #include <vector>
 
 namespace {
-
-// The text of a window of another process: WM_GETTEXT is marshalled across processes,
-// whereas GetWindowText would give only the name the window was created with.
-std::string WindowText(HWND window) {
-  char text[8192] = {};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 2000, &result);
-  return text;
-}
 
 struct Box {
   std::string caption, text, buttons;
@@ -36,34 +27,6 @@ struct RunResult {
   std::vector<Box> boxes;
   std::vector<std::string> started;  // stub log lines: name|command line|pid|folder
 };
-
-struct Collected {
-  DWORD processId;
-  std::vector<HWND> dialogs;
-};
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
-  auto* collected = reinterpret_cast<Collected*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (owner == collected->processId && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(window)) {
-    collected->dialogs.push_back(window);
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK CollectButtons(HWND window, LPARAM param) {
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (_stricmp(cls, "Button") == 0) {
-    auto* buttons = reinterpret_cast<std::string*>(param);
-    if (!buttons->empty()) *buttons += ",";
-    *buttons += WindowText(window);
-  }
-  return TRUE;
-}
 
 class LauncherScenario : public ::testing::Test {
  protected:
@@ -107,20 +70,12 @@ class LauncherScenario : public ::testing::Test {
         TerminateProcess(process.hProcess, 1);
         break;
       }
-      Collected collected{process.dwProcessId, {}};
-      EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&collected));
-      std::string traceText;
-      for (HWND dialog : collected.dialogs) {
-        if (HWND edit = GetDlgItem(dialog, 1000)) traceText = WindowText(edit);
-      }
-      for (HWND dialog : collected.dialogs) {
-        if (GetDlgItem(dialog, 1000) != nullptr || answered.count(dialog) != 0) continue;
-        Box box;
-        box.caption = WindowText(dialog);
-        box.text = WindowText(GetDlgItem(dialog, 0xFFFF));
-        EnumChildWindows(dialog, CollectButtons, reinterpret_cast<LPARAM>(&box.buttons));
-        box.traceText = traceText;
-        run.boxes.push_back(box);
+      const std::vector<HWND> dialogs = FindDialogs(process.dwProcessId);
+      const std::string traceText = TraceText(dialogs);
+      for (HWND dialog : dialogs) {
+        if (IsTraceWindow(dialog) || answered.count(dialog) != 0) continue;
+        const MessageBoxView view = ReadMessageBox(dialog);
+        run.boxes.push_back({view.caption, view.text, view.buttons, traceText});
         answered.insert(dialog);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       }

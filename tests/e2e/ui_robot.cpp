@@ -11,43 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "ui_robot.h"
+
 namespace {
-
-std::string WindowText(HWND window) {
-  char text[8192] = {};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 2000, &result);
-  return text;
-}
-
-struct Collected {
-  DWORD processId;
-  std::vector<HWND> dialogs;
-};
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
-  auto* collected = reinterpret_cast<Collected*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (owner == collected->processId && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(window)) {
-    collected->dialogs.push_back(window);
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK CollectButtons(HWND window, LPARAM param) {
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (_stricmp(cls, "Button") == 0) {
-    auto* buttons = reinterpret_cast<std::string*>(param);
-    if (!buttons->empty()) *buttons += ",";
-    *buttons += WindowText(window);
-  }
-  return TRUE;
-}
 
 std::string Printable(std::string text) {
   std::string out;
@@ -75,18 +41,13 @@ int main(int argc, char** argv) {
   }
   std::set<HWND> answered;
   while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
-    Collected collected{process.dwProcessId, {}};
-    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&collected));
-    std::string traceText;
-    for (HWND dialog : collected.dialogs) {
-      if (HWND edit = GetDlgItem(dialog, 1000)) traceText = WindowText(edit);
-    }
-    for (HWND dialog : collected.dialogs) {
-      if (GetDlgItem(dialog, 1000) != nullptr || answered.count(dialog) != 0) continue;
-      std::string buttons;
-      EnumChildWindows(dialog, CollectButtons, reinterpret_cast<LPARAM>(&buttons));
-      report << "box: caption \"" << WindowText(dialog) << "\", text \""
-             << Printable(WindowText(GetDlgItem(dialog, 0xFFFF))) << "\", buttons " << buttons << "\n";
+    const std::vector<HWND> dialogs = FindDialogs(process.dwProcessId);
+    const std::string traceText = TraceText(dialogs);
+    for (HWND dialog : dialogs) {
+      if (IsTraceWindow(dialog) || answered.count(dialog) != 0) continue;
+      const MessageBoxView view = ReadMessageBox(dialog);
+      report << "box: caption \"" << view.caption << "\", text \"" << Printable(view.text)
+             << "\", buttons " << view.buttons << "\n";
       if (!traceText.empty()) report << "trace window: \"" << Printable(traceText) << "\"\n";
       report.flush();
       std::ofstream(reportPath + ".open") << "OPEN\n";

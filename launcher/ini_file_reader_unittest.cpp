@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "temp_tree.h"
+
 #include <string>
 #include <vector>
 
@@ -12,17 +14,8 @@ namespace {
 // A fresh folder for one test, removed with its files afterwards.
 class TempFolder {
  public:
-  TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "vanu-ini-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount()) + "-" + std::to_string(next_++);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    for (const std::string& file : files_) DeleteFileA(file.c_str());
-    RemoveDirectoryA(path_.c_str());
-  }
+  TempFolder() : path_(MakeFreshFolder("vanu-ini-")) {}
+  ~TempFolder() { RemoveTree(path_); }
   std::string Write(const char* name, const std::string& bytes) {
     const std::string file = path_ + "\\" + name;
     HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -30,15 +23,12 @@ class TempFolder {
     DWORD written = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
-    files_.push_back(file);
     return file;
   }
   std::string PathOf(const char* name) const { return path_ + "\\" + name; }
 
  private:
-  static inline int next_ = 0;
   std::string path_;
-  std::vector<std::string> files_;
 };
 
 std::vector<std::string> LinesOf(const IniFileReader& reader) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "own_folder.h"
+#include "temp_tree.h"
 
 #include <fstream>
 #include <sstream>
@@ -25,13 +26,10 @@ class LaunchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static int next = 0;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    root_ = std::string(temp) + "vanu-launch-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(next++);
+    root_ = MakeFreshFolder("vanu-launch-");
     medium_ = root_ + "\\medium";
     install_ = root_ + "\\Suite Folder";
-    for (const std::string& dir : {root_, medium_, install_, install_ + "\\System"}) {
+    for (const std::string& dir : {medium_, install_, install_ + "\\System"}) {
       ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
     }
     const std::string stub = OwnFolder() + "\\program_stub.exe";
@@ -39,7 +37,7 @@ class LaunchTest : public ::testing::Test {
     ASSERT_TRUE(CopyFileA(stub.c_str(), (install_ + "\\System\\Website.exe").c_str(), FALSE));
     log_ = root_ + "\\stub.log";
     pipe_ = "\\\\.\\PIPE\\vanu-launch-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(next);
+            std::to_string(next++);
     SetEnvironmentVariableA("VANU_STUB_LOG", log_.c_str());
     SetEnvironmentVariableA("VANU_STUB_PIPE", pipe_.c_str());
     s_installDir = install_;
@@ -47,17 +45,7 @@ class LaunchTest : public ::testing::Test {
   void TearDown() override {
     SetEnvironmentVariableA("VANU_STUB_SEND", nullptr);
     SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", nullptr);
-    // Stubs may still be ending: retry the removal a while.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      DeleteFileA((install_ + "\\System\\Website.exe").c_str());
-      DeleteFileA((medium_ + "\\QINS.exe").c_str());
-      DeleteFileA(log_.c_str());
-      RemoveDirectoryA((install_ + "\\System").c_str());
-      RemoveDirectoryA(install_.c_str());
-      RemoveDirectoryA(medium_.c_str());
-      if (RemoveDirectoryA(root_.c_str())) return;
-      Sleep(20);
-    }
+    RemoveTree(root_);  // retries while stubs are still ending
   }
 
   std::vector<StubLine> Lines() const {

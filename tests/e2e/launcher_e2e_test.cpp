@@ -84,12 +84,19 @@ class LauncherScenario : public ::testing::Test {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     Sleep(300);  // an installer stub started without waiting writes its line
+    run.started = StartedPrograms();
+    return run;
+  }
+
+  // The stub log's lines, as far as written now.
+  std::vector<std::string> StartedPrograms() const {
+    std::vector<std::string> lines;
     std::ifstream in(log_);
     for (std::string text; std::getline(in, text);) {
       if (!text.empty() && text.back() == '\r') text.pop_back();
-      run.started.push_back(text);
+      lines.push_back(text);
     }
-    return run;
+    return lines;
   }
 
   std::string InstallerPath() const { return medium_ + "\\QINS.exe"; }
@@ -219,12 +226,7 @@ TEST_F(LauncherScenario, CompletionMessageStartsTheFollowUpProgram) {
     EXPECT_TRUE(run.boxes.empty());
     for (int wait = 0; row.followUp && run.started.size() < 2 && wait < 50; ++wait) {
       Sleep(50);
-      run.started.clear();
-      std::ifstream in(log_);
-      for (std::string text; std::getline(in, text);) {
-        if (!text.empty() && text.back() == '\r') text.pop_back();
-        run.started.push_back(text);
-      }
+      run.started = StartedPrograms();
     }
     ASSERT_EQ(row.followUp ? 2u : 1u, run.started.size());
     const std::string installerPid = run.started[0].substr(0, run.started[0].rfind('|'));

@@ -6,7 +6,6 @@
 #include "message_box.h"
 #include "module_dir.h"
 #include "program_launch.h"
-#include "registry_record.h"
 #include "startup_decisions.h"
 #include "version_numbers.h"
 
@@ -30,15 +29,6 @@ SetupApp::SetupApp() : moduleDir(GetModuleDir()) {}
 void SetupApp::WriteTrace(CString message) {
   if (traceEnabled != 1) return;
   traceDialog.AppendLine(message);
-}
-
-BOOL SetupApp::NeedStartQMO() {
-  WriteTrace("NeedStartQMO = Start");
-  return TRUE;
-}
-
-CString SetupApp::GetInstallDir() {
-  return ReadRegistryText(HKEY_CLASSES_ROOT, "halvicor", "install_dir");
 }
 
 BOOL SetupApp::LaunchWithCompletionPipe(const CString& program, const CString& commandLine,

@@ -16,14 +16,33 @@ class SetupApp : public CWinApp {
   // Appends a line to the trace window in trace mode; nothing otherwise.
   void WriteTrace(CString message);
 
-  // The pre-installation checks: TRUE when the installer is to be started.
+  // The pre-installation checks: TRUE when the installer is to be started; FALSE when the
+  // launcher must stop (the user has been told wherever a message is due).
   BOOL NeedStartQMO();
+
+  // TRUE when the user may install: always off the NT family; on it, unless the token's
+  // privilege class is 0 (an ordinary user).
+  BOOL HasInstallRights();
 
   // Starts the installer and waits for its end or its completion message (NT family).
   BOOL LaunchWithCompletionPipe(const CString& program, const CString& commandLine, int flag);
 
-  // The installed suite's folder from its registry record, read afresh; empty when absent.
-  CString GetInstallDir();
+  // Installation records. Each is read afresh on every call and only read; an absent or
+  // unreadable record gives the empty text or FALSE.
+  CString GetOldInstallDir();     // the earlier product's folder
+  CString GetInstallDir();        // the installed suite's folder
+  CString GetInstalledVersion();  // the installed suite's version text
+  CString GetProgramFilesDir();   // the system's program folder
+  CString GetOfferedVersion();    // the version on the medium (InstallInfo.ini beside setup)
+  // The caption from folder\Config\InstallInfo.ini when not empty, else `defaultText`.
+  CString GetProductCaption(const CString& folder, const CString& defaultText);
+  BOOL IsProductInstalled();      // the installed suite's files are present
+  BOOL IsOldProductInstalled();   // the earlier product's files are present
+  BOOL HasSystemIniFiles();       // both system ini files of the installed suite are present
+  BOOL IsInstallLogIntact();      // the installer engine log holds at least 307200 bytes
+
+  // TRUE when a running process's executable name contains `name`, without regard to case.
+  BOOL IsProcessRunning(CString name);
 
   TraceDialog traceDialog;
   LanguageRes* languageRes = nullptr;

@@ -4,6 +4,45 @@
 
 namespace {
 
+DWORD WINAPI ShowOwnBox(LPVOID style) {
+  MessageBoxA(nullptr, "robot check", "robot", static_cast<UINT>(reinterpret_cast<UINT_PTR>(style)));
+  return 0;
+}
+
+// The robot tells the icons apart on boxes of known style that this program shows itself.
+TEST(UiRobotTest, ReadsButtonsAndIconsOfKnownBoxes) {
+  const struct {
+    UINT style;
+    const char* buttons;
+    const char* icon;
+  } rows[] = {
+      {MB_OK, "OK", "none"},
+      {MB_OK | MB_ICONERROR, "OK", "error"},
+      {MB_OK | MB_ICONWARNING, "OK", "warning"},
+      {MB_YESNO | MB_ICONWARNING, "&Yes,&No", "warning"},
+      {MB_OK | MB_ICONINFORMATION, "OK", "blue"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.style);
+    HANDLE thread = CreateThread(nullptr, 0, ShowOwnBox, reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(row.style)), 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    std::vector<HWND> boxes;
+    for (int wait = 0; wait < 200 && boxes.empty(); ++wait) {
+      Sleep(25);
+      boxes = FindDialogs(GetCurrentProcessId());
+    }
+    ASSERT_EQ(1u, boxes.size());
+    const MessageBoxView view = ReadMessageBox(boxes[0]);
+    EXPECT_EQ("robot", view.caption);
+    EXPECT_EQ("robot check", view.text);
+    EXPECT_EQ(row.buttons, view.buttons);
+    EXPECT_EQ(row.icon, view.icon);
+    PostMessageA(boxes[0], WM_COMMAND, (row.style & MB_YESNO) ? IDNO : IDOK, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    CloseHandle(thread);
+  }
+}
+
 TEST_F(LauncherScenario, PlainRunStartsTheInstallerSilently) {
   WriteLanguageFile(kEnglishFile);
   const RunResult run = Start("");
@@ -33,6 +72,7 @@ TEST_F(LauncherScenario, MissingLanguageFileShowsOneBoxThenGoesOn) {
   EXPECT_EQ("No SetupLan.ini !", run.boxes[0].text);
   EXPECT_EQ("Error", run.boxes[0].caption);
   EXPECT_EQ("OK", run.boxes[0].buttons);
+  EXPECT_EQ("none", run.boxes[0].icon);
   ExpectInstallerStarted(run);
 }
 
@@ -41,7 +81,8 @@ TEST_F(LauncherScenario, TraceModeShowsTheLogUntilTheCloseBox) {
   const struct {
     const char* tail;
     bool trace;
-  } rows[] = {{"-show", true}, {"-SHOW", true}, {"-show x", false}, {"/show", false}};
+  } rows[] = {{"-show", true},   {"-SHOW", true}, {"-show ", false},
+               {"-show x", false}, {"/show", false}, {"", false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.tail);
     DeleteFileA(log_.c_str());
@@ -56,6 +97,7 @@ TEST_F(LauncherScenario, TraceModeShowsTheLogUntilTheCloseBox) {
     EXPECT_EQ("close debug window", run.boxes[0].text);
     EXPECT_EQ("", run.boxes[0].caption);
     EXPECT_EQ("OK", run.boxes[0].buttons);
+    EXPECT_EQ("none", run.boxes[0].icon);
     EXPECT_EQ("\r\n CreateLanguageRes = TRUE\r\n NeedStartQMO = Start\r\n Start QMO setup = " +
                   InstallerPath(),
               run.boxes[0].traceText);

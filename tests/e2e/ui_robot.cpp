@@ -1,5 +1,5 @@
 // ui_robot.exe REPORT GO-FILE PROGRAM [ARGS...]
-// Starts PROGRAM with ARGS, records every message box it shows (caption, text, buttons, and
+// Starts PROGRAM with ARGS, records every message box it shows (caption, text, buttons, icon and
 // the trace window's text at that moment) into REPORT, and answers each with OK. Before
 // answering a box it writes "OPEN" into REPORT.open and waits (at most 60 s) until GO-FILE
 // exists, so that a caller can take a screenshot while the box is on screen.
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
       if (IsTraceWindow(dialog) || answered.count(dialog) != 0) continue;
       const MessageBoxView view = ReadMessageBox(dialog);
       report << "box: caption \"" << view.caption << "\", text \"" << Printable(view.text)
-             << "\", buttons " << view.buttons << "\n";
+             << "\", buttons " << view.buttons << ", icon " << view.icon << "\n";
       if (!traceText.empty()) report << "trace window: \"" << Printable(traceText) << "\"\n";
       report.flush();
       std::ofstream(reportPath + ".open") << "OPEN\n";

@@ -22,6 +22,7 @@
 
 struct Box {
   std::string caption, text, buttons;
+  std::string icon;       // "none", "error", "warning" or "blue" (see ReadBoxIcon)
   std::string traceText;  // the trace window's text while the box was open ("" without one)
 };
 
@@ -82,7 +83,7 @@ class LauncherScenario : public ::testing::Test {
       for (HWND dialog : dialogs) {
         if (IsTraceWindow(dialog) || answered.count(dialog) != 0) continue;
         const MessageBoxView view = ReadMessageBox(dialog);
-        run.boxes.push_back({view.caption, view.text, view.buttons, traceText});
+        run.boxes.push_back({view.caption, view.text, view.buttons, view.icon, traceText});
         answered.insert(dialog);
         int answer = IDOK;
         if (!answers_.empty()) {

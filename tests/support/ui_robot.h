@@ -64,12 +64,64 @@ inline std::string TraceText(const std::vector<HWND>& dialogs) {
   return std::string();
 }
 
+// The icon control of a message box (a static control with the SS_ICON style).
+inline BOOL CALLBACK FindIconControl(HWND window, LPARAM param) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    *reinterpret_cast<HWND*>(param) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Which icon a message box shows, told by the colours on a 24-bit screen, since icon
+// handles cannot be compared across processes: "error" (red), "warning" (yellow), "blue"
+// (information or question) or "none".
+inline std::string ClassifyIconPixels(HWND box) {
+  HWND icon = nullptr;
+  EnumChildWindows(box, FindIconControl, reinterpret_cast<LPARAM>(&icon));
+  if (icon == nullptr || !IsWindowVisible(icon)) return "none";
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT rect = {};
+  GetWindowRect(icon, &rect);
+  HDC screen = GetDC(nullptr);
+  int red = 0, yellow = 0, blue = 0;
+  for (LONG y = rect.top; y < rect.bottom; ++y) {
+    for (LONG x = rect.left; x < rect.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      if (r > 150 && g < 100 && b < 100) ++red;
+      else if (r > 150 && g > 150 && b < 100) ++yellow;
+      else if (b > 150 && r < 120) ++blue;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  const int enough = 100;  // a 32 x 32 icon shows several hundred pixels of its colour
+  if (yellow >= enough) return "warning";
+  if (red >= enough) return "error";
+  if (blue >= enough) return "blue";
+  return "none";
+}
+
+// The icon, read again after a moment when nothing was seen, since a box just found may
+// not have been painted yet.
+inline std::string ReadBoxIcon(HWND box) {
+  std::string icon = "none";
+  for (int attempt = 0; attempt < 3 && icon == "none"; ++attempt) {
+    Sleep(100);
+    icon = ClassifyIconPixels(box);
+  }
+  return icon;
+}
+
 struct MessageBoxView {
   std::string caption, text, buttons;  // buttons: their labels, separated by commas
+  std::string icon;                    // see ReadBoxIcon
 };
 
 inline MessageBoxView ReadMessageBox(HWND box) {
-  MessageBoxView view{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), {}};
+  MessageBoxView view{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), {}, ReadBoxIcon(box)};
   EnumChildWindows(box, CollectButtonLabel, reinterpret_cast<LPARAM>(&view.buttons));
   return view;
 }

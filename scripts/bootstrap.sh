@@ -17,7 +17,19 @@ packages=(
   clang-14 libclang-rt-14-dev  # libFuzzer
   cmake ninja-build g++ util-linux python3
   imagemagick x11-apps       # screenshots of the trace window (demo)
+  locales                    # the system locales the language scenarios run in
 )
+
+# The locales in which the launcher's language scenarios run (Wine takes the system
+# language from LC_ALL).
+locales=(zh_CN zh_TW zh_HK ja_JP)
+
+make_locales() {
+  local name
+  for name in "${locales[@]}"; do
+    locale -a 2>/dev/null | grep -qx "$name.utf8" || localedef -i "$name" -f UTF-8 "$name.UTF-8"
+  done
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,6 +44,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 if ((${#missing[@]} == 0)); then
+  make_locales
   echo "bootstrap: everything is installed"
   exit 0
 fi
@@ -45,4 +58,5 @@ echo "bootstrap: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+make_locales
 echo "bootstrap: done"

@@ -25,7 +25,8 @@ prepare_prefix() {
   exec 9>"$prefix.lock"
   flock 9
   if [[ ! -f $prefix/.vanu-ready ]]; then
-    "$loader" wineboot -i >/dev/null 2>&1
+    # The prefix is made in a neutral locale, whichever locale the first test runs in.
+    LC_ALL=C.UTF-8 "$loader" wineboot -i >/dev/null 2>&1
     # A crashing program ends with an error instead of waiting for a click in a dialog.
     "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # Unmanaged windows close at once under Xvfb.

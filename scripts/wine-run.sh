@@ -35,6 +35,9 @@ prepare_prefix() {
     [[ -f $prefix/system.reg ]] || { echo "wine-run: could not create the prefix $prefix" >&2; exit 98; }
     touch "$prefix/.vanu-ready"
   fi
+  # Drive M: is a folder of the build tree, for scenarios that run from a drive root.
+  mkdir -p "$prefix-drive-m"
+  [[ -L $prefix/dosdevices/m: ]] || ln -sfn "$prefix-drive-m" "$prefix/dosdevices/m:"
   exec 9>&-
 }
 prepare_prefix

@@ -65,6 +65,35 @@ TEST_F(LauncherScenario, HeldMutexesStopTheLauncherSilently) {
   }
 }
 
+// From a drive root the program's folder is the drive alone, so the installer is M:\QINS.exe
+// (the test prefix maps drive M: to an empty folder of the build tree).
+TEST_F(LauncherScenario, MediumAtADriveRootStartsTheInstallerThere) {
+  const std::string drive = "M:";
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((drive + "\\").c_str())) << "no drive M: in the prefix";
+  for (const char* file : {"setup.exe", "QINS.exe", "SetupLan.ini"}) DeleteFileA((drive + "\\" + file).c_str());
+  WriteLanguageFile(kEnglishFile);
+  ASSERT_TRUE(CopyFileA((medium_ + "\\setup.exe").c_str(), (drive + "\\setup.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((medium_ + "\\QINS.exe").c_str(), (drive + "\\QINS.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((medium_ + "\\SetupLan.ini").c_str(), (drive + "\\SetupLan.ini").c_str(), FALSE));
+  const std::string folder = medium_;
+  medium_ = drive;
+  const RunResult run = Start("-show");
+  medium_ = folder;
+
+  EXPECT_EQ(0u, run.exitCode);
+  ASSERT_EQ(1u, run.boxes.size());
+  EXPECT_EQ("close debug window", run.boxes[0].text);
+  const std::string traceTail = "\r\n Start QMO setup = M:\\QINS.exe";
+  ASSERT_GE(run.boxes[0].traceText.size(), traceTail.size());
+  EXPECT_EQ(traceTail, run.boxes[0].traceText.substr(run.boxes[0].traceText.size() - traceTail.size()));
+  ASSERT_EQ(1u, run.started.size());
+  EXPECT_EQ(0u, run.started[0].find("QINS.exe|")) << run.started[0];
+  EXPECT_NE(std::string::npos, run.started[0].find("|M:\\")) << "started from the drive root: " << run.started[0];
+  for (const char* file : {"setup.exe", "QINS.exe", "SetupLan.ini"}) {
+    for (int attempt = 0; attempt < 100 && !DeleteFileA((drive + "\\" + file).c_str()); ++attempt) Sleep(20);
+  }
+}
+
 TEST_F(LauncherScenario, MissingLanguageFileShowsOneBoxThenGoesOn) {
   const RunResult run = Start("");
   EXPECT_EQ(0u, run.exitCode);

@@ -17,7 +17,7 @@ class Regsvr32StandIn {
   // the stub logs its runs.
   explicit Regsvr32StandIn(const std::string& log, std::string replacement = std::string())
       : path_(SystemFolder() + "\\regsvr32.exe"), original_(path_ + ".vanu-original") {
-    if (replacement.empty()) replacement = OwnFolder() + "\\regsvr32_stub.exe";
+    if (replacement.empty()) replacement = OwnFolder() + "\\windowed_stub.exe";
     // A run that ended abnormally may have left the stand-in in place: the copy kept first
     // is the prefix's own program.
     if (GetFileAttributesA(original_.c_str()) == INVALID_FILE_ATTRIBUTES) {

@@ -4,6 +4,12 @@
 // by '|'. Started as QINS.exe it then plays the installer's part on the completion pipe:
 // VANU_STUB_SEND holds the bytes to send, in hex ("none" or unset: never connect), and
 // VANU_STUB_PIPE the pipe name (default the real one). VANU_STUB_SLEEP_MS delays its end.
+// Started as regsvr32.exe it logs to VANU_STUB_REGSVR32_LOG instead, when that is set, so
+// that the registration runs stay apart from the programs a scenario counts; it then waits
+// VANU_STUB_REGSVR32_SLEEP_MS instead, and after such a wait logs "end|" and its process id.
+// With VANU_STUB_HOLD set to "w:<path>" or "r:<path>" it logs nothing and holds that file
+// open, for writing (reading and writing shared) or for reading (reading shared), for
+// VANU_STUB_SLEEP_MS or until it is ended.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,13 +32,13 @@ std::string BaseName() {
   return slash != nullptr ? slash + 1 : path;
 }
 
-void Log(const std::string& name) {
-  const std::string log = Env("VANU_STUB_LOG");
+bool IsRegistrationRun(const std::string& name) {
+  return _stricmp(name.c_str(), "regsvr32.exe") == 0 && !Env("VANU_STUB_REGSVR32_LOG").empty();
+}
+
+void Append(const std::string& line, const std::string& name) {
+  const std::string log = Env(IsRegistrationRun(name) ? "VANU_STUB_REGSVR32_LOG" : "VANU_STUB_LOG");
   if (log.empty()) return;
-  char cwd[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, cwd);
-  const std::string line = name + "|" + GetCommandLineA() + "|" +
-                           std::to_string(GetCurrentProcessId()) + "|" + cwd + "\r\n";
   // Appends atomically with other stubs that log to the same file.
   for (int attempt = 0; attempt < 200; ++attempt) {
     HANDLE h = CreateFileA(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -44,6 +50,14 @@ void Log(const std::string& name) {
     }
     Sleep(10);
   }
+}
+
+void Log(const std::string& name) {
+  char cwd[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  Append(name + "|" + GetCommandLineA() + "|" + std::to_string(GetCurrentProcessId()) + "|" +
+             cwd + "\r\n",
+         name);
 }
 
 void SendOnPipe() {
@@ -70,10 +84,34 @@ void SendOnPipe() {
 
 }  // namespace
 
+// Opens the file VANU_STUB_HOLD names as it says; true when there is one to hold.
+bool HoldFile() {
+  const std::string hold = Env("VANU_STUB_HOLD");
+  if (hold.size() < 3 || hold[1] != ':') return false;
+  const bool write = hold[0] == 'w';
+  const HANDLE file = CreateFileA(hold.substr(2).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                                  write ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return true;  // nothing held: the test sees it
+  const std::string sleep = Env("VANU_STUB_SLEEP_MS");
+  Sleep(sleep.empty() ? 60000 : static_cast<DWORD>(std::atoi(sleep.c_str())));
+  CloseHandle(file);
+  return true;
+}
+
 int main() {
+  if (HoldFile()) return 0;
   const std::string name = BaseName();
   Log(name);
   if (_stricmp(name.c_str(), "QINS.exe") == 0) SendOnPipe();
+  if (IsRegistrationRun(name)) {
+    const std::string sleep = Env("VANU_STUB_REGSVR32_SLEEP_MS");
+    if (!sleep.empty()) {
+      Sleep(static_cast<DWORD>(std::atoi(sleep.c_str())));
+      Append("end|" + std::to_string(GetCurrentProcessId()) + "\r\n", name);
+    }
+    return 0;
+  }
   const std::string sleep = Env("VANU_STUB_SLEEP_MS");
   if (!sleep.empty()) Sleep(static_cast<DWORD>(std::atoi(sleep.c_str())));
   return 0;

@@ -12,14 +12,13 @@
 extern "C" {
 
 // Called by the suite's Java application with its host object and the Java environment of
-// the calling thread. The host is kept on every call; the first call builds the Java method
-// tables with `env`, later calls leave them as they are and do not use `env`.
+// the calling thread. The host is kept on every call. The Java method tables are built with
+// `env` until a call completes them; once complete, later calls leave them as they are and do
+// not use `env`. A build that stopped at a missing class or method leaves its exception for
+// the host's EndJavaCall, and the next call builds only what is missing.
 void WINAPI InitServices(IJavaHost* host, JNIEnv* env) {
   g_javaHost = host;
-  if (!g_servicesStarted) {
-    BuildJavaMethodTables(env);
-    g_servicesStarted = true;
-  }
+  if (!g_servicesStarted) g_servicesStarted = BuildJavaMethodTables(env);
 }
 
 // S_OK when no lock on the module is held, otherwise S_FALSE.

@@ -10,7 +10,7 @@
 class CAppModule : public CComModule {};
 extern CAppModule _Module;
 
-// True once the first InitServices has built the Java method tables.
+// True once an InitServices call has completed the four Java method tables.
 extern bool g_servicesStarted;
 
 // Process attach: initialises the module with the object map, `instance` and LIBID_VaNu,

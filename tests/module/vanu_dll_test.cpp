@@ -682,7 +682,9 @@ TEST_F(VanuDllTest, CreatorLateBoundThroughTheTypeLibrary) {
   EXPECT_EQ(0x4D535744, V_I4(&result));
 }
 
-TEST_F(VanuDllTest, InitServicesKeepsTheLatestHostAndBuildsOnce) {
+// The table build itself, with a JVM that has the classes, is in init_services_test.cpp.
+// Here the environment has no class at all, so every call tries the build again.
+TEST_F(VanuDllTest, InitServicesKeepsTheLatestHost) {
   RecordingHost first, second;
   RecordingEnv firstEnv, secondEnv, bindEnv;
   first.endResult = 0x80041234;
@@ -692,11 +694,11 @@ TEST_F(VanuDllTest, InitServicesKeepsTheLatestHostAndBuildsOnce) {
   EXPECT_EQ(firstEnv.env(), first.calls.back().env);
   first.calls.clear();
 
-  const int trapsBefore = RecordingEnv::unexpectedCalls;
   initServices_(&second, secondEnv.env());
-  EXPECT_TRUE(second.calls.empty()) << "no second build";
+  ASSERT_FALSE(second.calls.empty());
+  EXPECT_EQ(secondEnv.env(), second.calls.back().env) << "the incomplete build was retried";
   EXPECT_TRUE(first.calls.empty());
-  EXPECT_EQ(trapsBefore, RecordingEnv::unexpectedCalls) << "the second env is not used";
+  second.calls.clear();
 
   // Binding a CommandBars object goes to the second host.
   second.endResult = 0x80045678;

@@ -98,6 +98,7 @@ class JavaMethodTablesTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(Texts{}, jvm_.Problems());
     EXPECT_EQ(Texts{}, host_.Unexpected());
+    EXPECT_EQ(0, jvm_.FrameDepth(jvm_.env()));
     g_javaHost = nullptr;
     g_nothrowCountdown = 0;
     ForgetJavaMethodTablesForTesting();

@@ -365,6 +365,15 @@ TEST_F(JavaMethodTablesTest, NoMemoryForATableStopsTheBuildBeforeThatTable) {
   }
 }
 
+TEST_F(JavaMethodTablesTest, WithoutAnEnvironmentNothingIsBuiltAndTheHostIsNotCalled) {
+  EXPECT_FALSE(BuildJavaMethodTables(nullptr));
+  EXPECT_EQ(Texts{}, host_.OpNames());
+  EXPECT_EQ((std::vector<bool>{false, false, false, false}), Published());
+  EXPECT_TRUE(BuildJavaMethodTables(jvm_.env()));
+  EXPECT_EQ(kFullBuild, jvm_.CallTexts());
+  EXPECT_TRUE(BuildJavaMethodTables(nullptr));  // complete: nothing to do
+}
+
 TEST_F(JavaMethodTablesTest, WithoutAHostTheBuildStillCompletes) {
   g_javaHost = nullptr;
   EXPECT_TRUE(BuildJavaMethodTables(jvm_.env()));

@@ -80,12 +80,12 @@ const char* OpName(FakeJavaHost::Op op);
 // and calls EndJavaCall), SetApplication(application), SetParent(parent). With the default
 // GetJavaContext, the object's later members then get that global reference back.
 // (Header-only so that only tests that use it need IID_IJavaObject.)
-inline void BindThroughJavaObject(FakeJavaHost& host) {
-  host.onBindObject = [](JNIEnv* env, jobject javaResult, IDispatch* newObject,
-                         IDispatch* application, IDispatch* parent) {
+inline void BindThroughJavaObject(FakeJavaHost& host, const IID& iid = IID_IJavaObject) {
+  host.onBindObject = [iid](JNIEnv* env, jobject javaResult, IDispatch* newObject,
+                            IDispatch* application, IDispatch* parent) {
     if (newObject == nullptr) return;
     IJavaObject* bound = nullptr;
-    if (FAILED(newObject->QueryInterface(IID_IJavaObject, reinterpret_cast<void**>(&bound))) ||
+    if (FAILED(newObject->QueryInterface(iid, reinterpret_cast<void**>(&bound))) ||
         bound == nullptr)
       return;
     bound->SetJavaObject(env, javaResult);

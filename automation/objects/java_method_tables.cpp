@@ -102,6 +102,8 @@ bool JavaMethodTablesComplete() noexcept {
 
 bool BuildJavaMethodTables(JNIEnv* env) noexcept {
   if (JavaMethodTablesComplete()) return true;
+  // Without an environment there is nothing to look up with and nothing to hand back.
+  if (env == nullptr) return false;
   // A failed build leaves its exception for the host; if the host has not cleared it, this
   // attempt must not look anything up either.
   if (g_buildStoppedShort && env->ExceptionCheck()) {

@@ -50,6 +50,9 @@ extern CommandBarControlMethods* g_commandBarControlMethods;
 // exception is still pending on `env` it looks nothing up, hands `env` to EndJavaCall and
 // returns false.
 //
+// A null `env` builds nothing, calls no host and returns false (unless the tables are
+// already complete).
+//
 // InitServices calls it while the tables are incomplete:
 //   if (!g_servicesStarted) g_servicesStarted = BuildJavaMethodTables(env);
 // Never throws.

@@ -75,4 +75,24 @@ class FakeJavaHost : public IJavaHost {
 
 const char* OpName(FakeJavaHost::Op op);
 
+// Makes `host`'s BindObject bind the new object the way a real host does, through the
+// object's IJavaObject: SetJavaObject(env, javaResult) (which makes the global reference
+// and calls EndJavaCall), SetApplication(application), SetParent(parent). With the default
+// GetJavaContext, the object's later members then get that global reference back.
+// (Header-only so that only tests that use it need IID_IJavaObject.)
+inline void BindThroughJavaObject(FakeJavaHost& host, const IID& iid = IID_IJavaObject) {
+  host.onBindObject = [iid](JNIEnv* env, jobject javaResult, IDispatch* newObject,
+                            IDispatch* application, IDispatch* parent) {
+    if (newObject == nullptr) return;
+    IJavaObject* bound = nullptr;
+    if (FAILED(newObject->QueryInterface(iid, reinterpret_cast<void**>(&bound))) ||
+        bound == nullptr)
+      return;
+    bound->SetJavaObject(env, javaResult);
+    bound->SetApplication(application);
+    bound->SetParent(parent);
+    bound->Release();
+  };
+}
+
 }  // namespace vanu_test

@@ -130,6 +130,8 @@ struct FakeJvm::Impl {
   bool failPushLocalFrame = false, failNewString = false, failNewGlobalRef = false;
   std::vector<JniCall> calls;
   std::vector<std::string> problems;
+  // Characters handed out by GetStringChars / GetStringCritical and not yet released.
+  std::map<const jchar*, std::unique_ptr<jchar[]>> lentChars;
 
   FakeEnv* AddEnv() {
     auto env = std::make_unique<FakeEnv>();
@@ -536,6 +538,42 @@ void JNICALL GetStringRegion(JNIEnv* env, jstring string, jsize start, jsize len
   for (jsize i = 0; i < length; ++i) buffer[i] = object->text[start + i];
 }
 
+const jchar* LendChars(JNIEnv* env, jstring string, jboolean* isCopy, const char* function) {
+  LOCKED(env);
+  impl.Record(fenv, function, impl.Describe(string, true));
+  impl.CheckNotPending(fenv, function);
+  Object* object = StringObject(impl, fenv, string, function);
+  if (object == nullptr) return nullptr;
+  auto copy = std::make_unique<jchar[]>(object->text.size() + 1);
+  for (size_t i = 0; i < object->text.size(); ++i) copy[i] = object->text[i];
+  copy[object->text.size()] = 0;
+  const jchar* lent = copy.get();
+  impl.lentChars[lent] = std::move(copy);
+  if (isCopy != nullptr) *isCopy = JNI_TRUE;
+  return lent;
+}
+
+void ReturnChars(JNIEnv* env, jstring string, const jchar* chars, const char* function) {
+  LOCKED(env);
+  impl.Record(fenv, function, impl.Describe(string, true));
+  impl.Resolve(fenv, string, function);
+  if (impl.lentChars.erase(chars) == 0)
+    impl.Problem(std::string(function) + ": characters not lent or already released");
+}
+
+const jchar* JNICALL GetStringChars(JNIEnv* env, jstring string, jboolean* isCopy) {
+  return LendChars(env, string, isCopy, "GetStringChars");
+}
+void JNICALL ReleaseStringChars(JNIEnv* env, jstring string, const jchar* chars) {
+  ReturnChars(env, string, chars, "ReleaseStringChars");
+}
+const jchar* JNICALL GetStringCritical(JNIEnv* env, jstring string, jboolean* isCopy) {
+  return LendChars(env, string, isCopy, "GetStringCritical");
+}
+void JNICALL ReleaseStringCritical(JNIEnv* env, jstring string, const jchar* chars) {
+  ReturnChars(env, string, chars, "ReleaseStringCritical");
+}
+
 jclass JNICALL GetObjectClass(JNIEnv* env, jobject object) {
   LOCKED(env);
   impl.Record(fenv, "GetObjectClass", impl.Describe(object, true));
@@ -758,6 +796,10 @@ void FillTable(JNINativeInterface_* table) {
   table->NewString = &NewString;
   table->GetStringLength = &GetStringLength;
   table->GetStringRegion = &GetStringRegion;
+  table->GetStringChars = &GetStringChars;
+  table->ReleaseStringChars = &ReleaseStringChars;
+  table->GetStringCritical = &GetStringCritical;
+  table->ReleaseStringCritical = &ReleaseStringCritical;
   table->CallObjectMethod = &CallObjectMethod;
   table->CallObjectMethodV = &CallObjectMethodV;
   table->CallObjectMethodA = &CallObjectMethodA;
@@ -968,6 +1010,11 @@ int FakeJvm::LocalRefCount(JNIEnv* env) const {
     for (const Ref* ref : frame) count += ref->live ? 1 : 0;
   }
   return count;
+}
+
+int FakeJvm::LentStringChars() const {
+  std::lock_guard<std::recursive_mutex> lock(impl_->mutex);
+  return static_cast<int>(impl_->lentChars.size());
 }
 
 void FakeJvm::FailNextPushLocalFrame() {

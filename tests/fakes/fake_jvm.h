@@ -2,6 +2,11 @@
 // model (classes with methods by name and signature, instances, strings, throwables), with
 // local and global references, local frames and one pending exception per environment.
 //
+// Implemented: GetVersion, FindClass, GetMethodID, the Exception* functions, Push/PopLocalFrame,
+// New/DeleteGlobalRef, New/DeleteLocalRef, IsSameObject, EnsureLocalCapacity,
+// GetObjectRefType, GetObjectClass, IsInstanceOf, NewString, GetStringLength,
+// GetStringRegion, Get/ReleaseStringChars, Get/ReleaseStringCritical, and
+// Call{Object,Boolean,Int,Void}Method in their variadic, V and A forms.
 // Every call that reaches an implemented function is recorded with its arguments decoded
 // (class names, method names, strings, numbers by the method's signature), so a test can
 // compare the exact sequence. Every other slot of the table records an unexpected call.
@@ -121,6 +126,7 @@ class FakeJvm {
   std::vector<std::string> GlobalRefs() const;  // their descriptions
   int FrameDepth(JNIEnv* env) const;        // frames pushed and not popped
   int LocalRefCount(JNIEnv* env) const;     // live local references in all its frames
+  int LentStringChars() const;  // GetStringChars/GetStringCritical results not released
 
   // --- failure injection: the next such call fails as a JVM out of memory does ---
   void FailNextPushLocalFrame();  // JNI_ERR, OutOfMemoryError pending

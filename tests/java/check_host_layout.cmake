@@ -2,7 +2,7 @@
 #   GCC_OBJECT    our host probe, compiled by MinGW GCC with -ffunction-sections
 #   MSVC_OBJECT   the same class compiled by clang for the MSVC ABI
 #   LIBRARY       libvanu_java.a, whose table build calls the host
-#   OBJDUMP, LLVM_OBJDUMP
+#   OBJDUMP       binutils' objdump for i686 (it reads the MSVC-ABI COFF object too)
 # Checks, for both compilers: slot 1 EndJavaCall, slot 5 BindObject, slot 9 GetJavaContext
 # with placeholders around them; and that the three are thiscall member functions, which
 # pop their stack arguments (this travels in ECX): 4, 20 and 12 bytes. And that the
@@ -61,13 +61,13 @@ endforeach()
 
 # --- MSVC ABI: the vtable's relocations name the functions; UAE marks public virtual
 # __thiscall in the decorated name.
-run(relocs ${LLVM_OBJDUMP} -r ${MSVC_OBJECT})
+run(relocs ${OBJDUMP} -r ${MSVC_OBJECT})
 # The vtable is the relocation block that follows the complete-object locator (??_R4).
 string(REGEX MATCH "\\?\\?_R4ProbeHost@@6B@\n([^\n]+\n)+" table "${relocs}")
-string(REGEX MATCHALL "DIR32 +[^\n]+" entries "${table}")
+string(REGEX MATCHALL "dir32 +[^\n]+" entries "${table}")
 set(msvc_slots "")
 foreach(entry IN LISTS entries)
-  string(REGEX REPLACE "^DIR32 +" "" symbol "${entry}")
+  string(REGEX REPLACE "^dir32 +" "" symbol "${entry}")
   if(NOT symbol MATCHES "^\\?([A-Za-z0-9]+)@ProbeHost@@UAE")
     fail("MSVC-ABI vtable entry ${symbol} is not a public virtual thiscall member of the host")
   endif()
@@ -76,13 +76,14 @@ endforeach()
 if(NOT msvc_slots STREQUAL expected_slots)
   fail("MSVC-ABI slots are '${msvc_slots}', expected '${expected_slots}'")
 endif()
-run(disasm ${LLVM_OBJDUMP} -d ${MSVC_OBJECT})
+run(disasm ${OBJDUMP} -d ${MSVC_OBJECT})
 foreach(pair IN LISTS expected_pops)
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 name)
   list(GET pair 1 bytes)
+  math(EXPR hex "${bytes}" OUTPUT_FORMAT HEXADECIMAL)
   string(REGEX MATCH "<\\?${name}@ProbeHost@@UAE[^>]*>:[^<]*" body "${disasm}")
-  if(NOT body MATCHES "retl?[ \t]+\\$${bytes}\n")
+  if(NOT body MATCHES "ret +\\$${hex}\n")
     fail("MSVC-ABI ${name} does not pop ${bytes} bytes:\n${body}")
   endif()
 endforeach()

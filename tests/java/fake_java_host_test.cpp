@@ -88,4 +88,69 @@ TEST(FakeJavaHostTest, ContextObjectOverridesTheBinding) {
   EXPECT_EQ(other, java);
 }
 
+// An automation object as far as binding goes: IDispatch for the host to receive, and
+// IJavaObject recording what the host sets.
+struct BindableObject : IDispatch, IJavaObject {
+  std::vector<std::string> calls;
+  JNIEnv* env = nullptr;
+  jobject java = nullptr;
+  IDispatch* app = nullptr;
+  IDispatch* parent = nullptr;
+  ULONG refs = 1;
+  const IID& javaObjectIid;
+  explicit BindableObject(const IID& iid) : javaObjectIid(iid) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (IsEqualIID(riid, javaObjectIid)) {
+      *out = static_cast<IJavaObject*>(this);
+      ++refs;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetJavaObject(JNIEnv** e, jobject* o) override { *e = env; *o = java; return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetJavaObject(JNIEnv* e, jobject o) override {
+    calls.push_back("SetJavaObject");
+    env = e;
+    java = o;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetApplication(IDispatch**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetApplication(IDispatch* a) override { calls.push_back("SetApplication"); app = a; return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetParent(IDispatch**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetParent(IDispatch* p) override { calls.push_back("SetParent"); parent = p; return S_OK; }
+};
+
+TEST(FakeJavaHostTest, TheBinderBindsThroughIJavaObjectAndGetJavaContextGivesTheBindingBack) {
+  // The value of IID_IJavaObject, under a name of this test's own.
+  const IID kJavaObjectIid = {0xAEA547FF, 0x372A, 0x4713, {0x90, 0xA0, 0x60, 0xCD, 0x51, 0x20, 0xB2, 0x90}};
+  FakeJavaHost host;
+  vanu_test::BindThroughJavaObject(host, kJavaObjectIid);
+  BindableObject object(kJavaObjectIid);
+  auto* app = reinterpret_cast<IDispatch*>(0x10);
+  auto* parent = reinterpret_cast<IDispatch*>(0x20);
+
+  host.BindObject(kEnv, kJava, static_cast<IDispatch*>(&object), app, parent);
+
+  EXPECT_EQ((std::vector<std::string>{"SetJavaObject", "SetApplication", "SetParent"}), object.calls);
+  EXPECT_EQ(kJava, object.java);
+  EXPECT_EQ(app, object.app);
+  EXPECT_EQ(parent, object.parent);
+  EXPECT_EQ(1u, object.refs);  // the host keeps no reference
+  JNIEnv* env = nullptr;
+  jobject java = nullptr;
+  EXPECT_EQ(S_OK, host.GetJavaContext(&object, &env, &java));
+  EXPECT_EQ(kEnv, env);
+  EXPECT_EQ(kJava, java);
+}
+
 }  // namespace

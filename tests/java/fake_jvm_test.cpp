@@ -23,8 +23,8 @@ TEST(FakeJvmTest, EveryFunctionSlotIsFilled) {
   const int count = static_cast<int>(sizeof(JNINativeInterface_) / sizeof(void*));
   EXPECT_EQ(count, 4 + vanu_test::FakeJniSlotCount());
   for (int i = 4; i < count; ++i) EXPECT_NE(nullptr, slots[i]) << "slot " << i;
-  // 33 functions are implemented; all others record an unexpected call.
-  EXPECT_EQ(vanu_test::FakeJniSlotCount() - 33, vanu_test::FakeJniUnexpectedSlotCount());
+  // 37 functions are implemented; all others record an unexpected call.
+  EXPECT_EQ(vanu_test::FakeJniSlotCount() - 37, vanu_test::FakeJniUnexpectedSlotCount());
 }
 
 TEST(FakeJvmTest, UnimplementedSlotsRecordAnUnexpectedCallAndReturnZero) {
@@ -259,6 +259,21 @@ TEST(FakeJvmTest, StringsCrossAsUtf16) {
   jstring empty = env->NewString(nullptr, 0);
   EXPECT_EQ(0, env->GetStringLength(empty));
   EXPECT_TRUE(jvm.Problems().empty());
+
+  // Characters lent out are counted until released, once.
+  jboolean isCopy = JNI_FALSE;
+  const jchar* chars = env->GetStringChars(s, &isCopy);
+  const jchar* critical = env->GetStringCritical(s, nullptr);
+  EXPECT_EQ(0xDE00, chars[2]);
+  EXPECT_EQ(0, chars[3]);
+  EXPECT_EQ(JNI_TRUE, isCopy);
+  EXPECT_EQ(2, jvm.LentStringChars());
+  env->ReleaseStringCritical(s, critical);
+  env->ReleaseStringChars(s, chars);
+  EXPECT_EQ(0, jvm.LentStringChars());
+  EXPECT_TRUE(jvm.Problems().empty());
+  env->ReleaseStringChars(s, chars);
+  EXPECT_EQ((Texts{"ReleaseStringChars: characters not lent or already released"}), jvm.Problems());
 
   env->GetStringRegion(s, 2, 2, buffer);  // past the end
   EXPECT_EQ("java/lang/StringIndexOutOfBoundsException", jvm.PendingException(env));

@@ -98,6 +98,7 @@ class JavaMethodTablesTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(Texts{}, jvm_.Problems());
     EXPECT_EQ(Texts{}, host_.Unexpected());
+    EXPECT_EQ(0, jvm_.FrameDepth(jvm_.env()));
     g_javaHost = nullptr;
     g_nothrowCountdown = 0;
     ForgetJavaMethodTablesForTesting();
@@ -362,6 +363,15 @@ TEST_F(JavaMethodTablesTest, NoMemoryForATableStopsTheBuildBeforeThatTable) {
     EXPECT_EQ(4, jvm.GlobalRefCount());
     EXPECT_EQ(Texts{}, jvm.Problems());
   }
+}
+
+TEST_F(JavaMethodTablesTest, WithoutAnEnvironmentNothingIsBuiltAndTheHostIsNotCalled) {
+  EXPECT_FALSE(BuildJavaMethodTables(nullptr));
+  EXPECT_EQ(Texts{}, host_.OpNames());
+  EXPECT_EQ((std::vector<bool>{false, false, false, false}), Published());
+  EXPECT_TRUE(BuildJavaMethodTables(jvm_.env()));
+  EXPECT_EQ(kFullBuild, jvm_.CallTexts());
+  EXPECT_TRUE(BuildJavaMethodTables(nullptr));  // complete: nothing to do
 }
 
 TEST_F(JavaMethodTablesTest, WithoutAHostTheBuildStillCompletes) {

@@ -125,7 +125,7 @@ struct CAtlAutoObjectMapLink {
   explicit CAtlAutoObjectMapLink(_ATL_OBJMAP_ENTRY* entry) { CComModule::AddAutoEntry(entry); }
 };
 #define OBJECT_ENTRY_AUTO(clsid, class)                                                   \
-  static _ATL_OBJMAP_ENTRY g_autoObjMapEntry_##class = {                                          \
+  static _ATL_OBJMAP_ENTRY g_autoObjMapEntry_##class = {                                 \
       &clsid, &class::_ClassFactoryCreatorClass::CreateInstance,                         \
       &class::_CreatorClass::CreateInstance, nullptr, &class::ObjectMain, nullptr};      \
   static CAtlAutoObjectMapLink g_autoObjMapLink_##class(&g_autoObjMapEntry_##class);

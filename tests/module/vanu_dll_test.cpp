@@ -421,6 +421,22 @@ TEST_F(VanuDllTest, DocumentPropertiesTypeInformation) {
     EXPECT_EQ(DISP_E_BADINDEX, first->GetTypeInfo(index, 0, &out)) << index;
   }
   EXPECT_EQ(E_POINTER, first->GetTypeInfo(0, 0, nullptr));
+  // The aggregated form answers from the same description.
+  CountingOuter outer;
+  ComPtr<IClassFactory> factory;
+  ClassFactory(CLSID_CDocumentProperties, factory);
+  ComPtr<IUnknown> inner;
+  ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_IUnknown, inner.put_void()));
+  IDispatch* aggregated = nullptr;
+  ASSERT_EQ(S_OK, inner->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&aggregated)));
+  count = 0;
+  EXPECT_EQ(S_OK, aggregated->GetTypeInfoCount(&count));
+  EXPECT_EQ(1u, count);
+  ComPtr<ITypeInfo> fromAggregate;
+  EXPECT_EQ(S_OK, aggregated->GetTypeInfo(0, 0, fromAggregate.put()));
+  EXPECT_EQ(info.get(), fromAggregate.get());
+  aggregated->Release();  // counted on the outer object
+  EXPECT_EQ(1, outer.refs);
 }
 
 TEST_F(VanuDllTest, DocumentPropertiesKnowsNoCommandBarMember) {

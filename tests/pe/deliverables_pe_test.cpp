@@ -64,4 +64,68 @@ TEST(DeliverablesPeTest, VanuExportsExactlyTheFiveEntryPoints) {
   ExpectSystemImportsOnly(image, "Vanu.dll");
 }
 
+// The resource of `type` and `name`, or null.
+const PeResource* FindResource(const PeImage& image, const std::string& type,
+                               const std::string& name) {
+  for (const PeResource& r : image.resources) {
+    if (r.type == type && r.name == name) return &r;
+  }
+  return nullptr;
+}
+
+// UTF-16LE bytes of an ASCII text.
+std::string Utf16(const std::string& ascii) {
+  std::string out;
+  for (char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+TEST(DeliverablesPeTest, VanuCarriesItsTypeLibraryVersionStringAndManifest) {
+  const PeImage image = Load("Vanu.dll");
+  const PeResource* typelib = FindResource(image, "TYPELIB", "#1");
+  ASSERT_NE(nullptr, typelib);
+  ASSERT_GE(typelib->data.size(), 4u);
+  EXPECT_EQ("MSFT", std::string(typelib->data.begin(), typelib->data.begin() + 4));
+
+  // String 100 is the fifth string of block 7 (ids 96 to 111): lengths-prefixed UTF-16.
+  const PeResource* strings = FindResource(image, "#6", "#7");
+  ASSERT_NE(nullptr, strings);
+  std::size_t at = 0;
+  for (int i = 0; i < 4 && at + 2 <= strings->data.size(); ++i) {
+    at += 2 + 2 * (strings->data[at] | strings->data[at + 1] << 8);
+  }
+  ASSERT_LE(at + 2 + 8, strings->data.size());
+  EXPECT_EQ(4, strings->data[at] | strings->data[at + 1] << 8);
+  EXPECT_EQ(Utf16("VaNu"), std::string(strings->data.begin() + at + 2,
+                                        strings->data.begin() + at + 10));
+
+  const PeResource* manifest = FindResource(image, "#24", "#2");
+  ASSERT_NE(nullptr, manifest);
+  const std::string xml(manifest->data.begin(), manifest->data.end());
+  EXPECT_NE(std::string::npos, xml.find("level=\"asInvoker\"")) << xml;
+  EXPECT_NE(std::string::npos, xml.find("uiAccess=\"false\"")) << xml;
+
+  const PeResource* version = FindResource(image, "#16", "#1");
+  ASSERT_NE(nullptr, version);
+  EXPECT_EQ(0x0409, version->language);
+  const std::string block(version->data.begin(), version->data.end());
+  // VS_FIXEDFILEINFO: signature, structure version, then file version MS and LS.
+  const std::string fixed = block.substr(block.find("\xBD\x04\xEF\xFE"));
+  ASSERT_GE(fixed.size(), 24u);
+  EXPECT_EQ(std::string("\x00\x00\x01\x00\x01\x00\x00\x00", 8), fixed.substr(8, 8))
+      << "file version 1.0.0.1";
+  EXPECT_EQ(std::string("\x00\x00\x01\x00\x01\x00\x00\x00", 8), fixed.substr(16, 8))
+      << "product version 1.0.0.1";
+  for (const char* text : {"040904B0", "VaNu Module", "VaNu.DLL", "InternalName"}) {
+    EXPECT_NE(std::string::npos, block.find(Utf16(text))) << text;
+  }
+  // Translation: language 0x0409, code page 1200, after the key, its terminator and padding.
+  const std::size_t key = block.find(Utf16("Translation"));
+  ASSERT_NE(std::string::npos, key);
+  EXPECT_EQ(key + 26, block.find("\x09\x04\xB0\x04", key));
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -19,6 +20,12 @@ class Reader {
     v = static_cast<std::uint32_t>(bytes_[at]) | static_cast<std::uint32_t>(bytes_[at + 1]) << 8 |
         static_cast<std::uint32_t>(bytes_[at + 2]) << 16 |
         static_cast<std::uint32_t>(bytes_[at + 3]) << 24;
+    return true;
+  }
+  bool Bytes(std::size_t at, std::size_t count, std::vector<std::uint8_t>& out) const {
+    if (at > bytes_.size() || bytes_.size() - at < count) return false;
+    out.assign(bytes_.begin() + static_cast<std::ptrdiff_t>(at),
+               bytes_.begin() + static_cast<std::ptrdiff_t>(at + count));
     return true;
   }
   bool CString(std::size_t at, std::string& s) const {
@@ -50,6 +57,70 @@ bool RvaToOffset(const std::vector<Section>& sections, std::uint32_t rva, std::s
   return false;
 }
 
+
+// One entry's identifier: "#<id>", or the ASCII text of its name (stored relative to `root`).
+bool ResourceId(const Reader& r, std::size_t root, std::uint32_t raw, std::string& out) {
+  if ((raw & 0x80000000u) == 0) {
+    out = "#" + std::to_string(raw);
+    return true;
+  }
+  const std::size_t at = root + (raw & 0x7FFFFFFFu);
+  std::uint16_t length = 0;
+  if (!r.U16(at, length)) return false;
+  out.clear();
+  for (std::size_t i = 0; i < length; ++i) {
+    std::uint16_t c = 0;
+    if (!r.U16(at + 2 + 2 * i, c)) return false;
+    out += c < 0x80 ? static_cast<char>(c) : '?';
+  }
+  return true;
+}
+
+// The entries of the directory table at `at`: {raw identifier, raw offset} pairs.
+bool ResourceEntries(const Reader& r, std::size_t at,
+                     std::vector<std::pair<std::uint32_t, std::uint32_t>>& out) {
+  std::uint16_t named = 0, ids = 0;
+  if (!r.U16(at + 12, named) || !r.U16(at + 14, ids)) return false;
+  out.clear();
+  for (std::size_t i = 0; i < std::size_t{named} + ids; ++i) {
+    std::uint32_t id = 0, offset = 0;
+    if (!r.U32(at + 16 + 8 * i, id) || !r.U32(at + 20 + 8 * i, offset)) return false;
+    out.push_back({id, offset});
+  }
+  return true;
+}
+
+// Type, name and language levels below the root at file offset `root`; each level must
+// point to the next (a leaf where a directory belongs, or the reverse, is malformed).
+bool ReadResources(const Reader& r, const std::vector<Section>& sections, std::size_t root,
+                   std::vector<PeResource>& out) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> types, names, languages;
+  if (!ResourceEntries(r, root, types)) return false;
+  for (const auto& type : types) {
+    if ((type.second & 0x80000000u) == 0) return false;
+    if (!ResourceEntries(r, root + (type.second & 0x7FFFFFFFu), names)) return false;
+    for (const auto& name : names) {
+      if ((name.second & 0x80000000u) == 0) return false;
+      if (!ResourceEntries(r, root + (name.second & 0x7FFFFFFFu), languages)) return false;
+      for (const auto& language : languages) {
+        if ((language.second & 0x80000000u) != 0) return false;
+        PeResource res;
+        std::uint32_t dataRva = 0, size = 0;
+        std::size_t dataAt = 0;
+        if (!ResourceId(r, root, type.first, res.type) ||
+            !ResourceId(r, root, name.first, res.name) ||
+            !r.U32(root + language.second, dataRva) || !r.U32(root + language.second + 4, size) ||
+            !RvaToOffset(sections, dataRva, dataAt) || !r.Bytes(dataAt, size, res.data)) {
+          return false;
+        }
+        res.language = static_cast<std::uint16_t>(language.first);
+        out.push_back(std::move(res));
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParsePeImage(const std::vector<std::uint8_t>& bytes, PeImage& image, std::string& error) {
@@ -75,10 +146,11 @@ bool ParsePeImage(const std::vector<std::uint8_t>& bytes, PeImage& image, std::s
   }
   // Data directories begin at 96 (PE32) or 112 (PE32+) bytes into the optional header.
   const std::size_t dirs = opt + (image.optionalMagic == 0x20b ? 112 : 96);
-  std::uint32_t exportRva = 0, importRva = 0, dirCount = 0;
+  std::uint32_t exportRva = 0, importRva = 0, resourceRva = 0, dirCount = 0;
   r.U32(dirs - 4, dirCount);
   if (dirCount >= 1) r.U32(dirs, exportRva);
   if (dirCount >= 2) r.U32(dirs + 8, importRva);
+  if (dirCount >= 3) r.U32(dirs + 16, resourceRva);
 
   std::vector<Section> sections;
   const std::size_t table = opt + optionalSize;
@@ -140,6 +212,19 @@ bool ParsePeImage(const std::vector<std::uint8_t>& bytes, PeImage& image, std::s
         return false;
       }
       image.imports.push_back(name);
+    }
+  }
+
+  image.resources.clear();
+  if (resourceRva != 0) {
+    std::size_t root = 0;
+    if (!RvaToOffset(sections, resourceRva, root)) {
+      error = "resource directory outside the sections";
+      return false;
+    }
+    if (!ReadResources(r, sections, root, image.resources)) {
+      error = "malformed resource directory";
+      return false;
     }
   }
   return true;

@@ -1,4 +1,5 @@
-// A reader of the headers of a PE image file: machine, subsystem, exports and imports.
+// A reader of the headers of a PE image file: machine, subsystem, exports, imports and
+// resources.
 // It reads only from the bytes it was given and reports a malformed image as an error.
 #pragma once
 
@@ -11,6 +12,14 @@ struct PeExport {
   std::uint32_t ordinal;
 };
 
+// One resource: type and name as "#<id>" or the name's ASCII text, with its language and data.
+struct PeResource {
+  std::string type;
+  std::string name;
+  std::uint16_t language = 0;
+  std::vector<std::uint8_t> data;
+};
+
 struct PeImage {
   std::uint16_t machine = 0;         // 0x14c for i386
   std::uint16_t optionalMagic = 0;   // 0x10b for PE32 (32-bit)
@@ -18,6 +27,7 @@ struct PeImage {
   std::uint16_t characteristics = 0; // 0x2000 marks a DLL
   std::vector<PeExport> exports;     // named exports with their ordinals
   std::vector<std::string> imports;  // imported DLL names, as written
+  std::vector<PeResource> resources; // every resource of the three-level directory
 };
 
 // Parses `bytes`; on failure returns false and sets `error`.

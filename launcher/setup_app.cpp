@@ -57,7 +57,7 @@ BOOL SetupApp::InitInstance() {
 
   // 5-6. The installer engine.
   EngineChecker checker;
-  if (traceEnabled == 1) checker.traceWindow = &traceDialog;
+  if (traceEnabled == 1) checker.traceDialogPtr = &traceDialog;
   if (checker.Init()) {
     WriteTrace("checker.Init() = TRUE");
     if (!checker.CheckEngine()) return FALSE;

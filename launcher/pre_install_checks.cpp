@@ -63,7 +63,7 @@ class SetupEnvironment : public PreInstallEnvironment {
   bool CopyFileReplacing(const CString& from, const CString& to) override {
     return CopyFileA(from, to, FALSE) != FALSE;
   }
-  void DeleteFile(const CString& path) override { DeleteFileA(path); }
+  void RemoveFile(const CString& path) override { ::DeleteFileA(path); }
   int NeedUnInstall(const VersionRecord& offered, const VersionRecord& installed) override {
     return app_.NeedUnInstall(offered, installed);
   }

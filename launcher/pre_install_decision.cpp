@@ -103,7 +103,7 @@ class Checks {
       if (!folder.IsEmpty()) {
         const CString removal = folder + "\\uninst.exe";
         env_.ShellLaunch(removal, "/S", true, true);
-        env_.DeleteFile(removal);
+        env_.RemoveFile(removal);
       }
       return true;
     }

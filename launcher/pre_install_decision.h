@@ -81,7 +81,7 @@ class PreInstallEnvironment {
   virtual CString TempPath() = 0;
   // Copies a file, replacing the target; true on success.
   virtual bool CopyFileReplacing(const CString& from, const CString& to) = 0;
-  virtual void DeleteFile(const CString& path) = 0;
+  virtual void RemoveFile(const CString& path) = 0;
   // Compares the codes of two parsed versions: 2 equal, 3 different (0 and 1 are provided
   // for: go on, and "the newest version is already installed").
   virtual int NeedUnInstall(const VersionRecord& offered, const VersionRecord& installed) = 0;

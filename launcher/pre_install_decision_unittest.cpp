@@ -81,7 +81,7 @@ class FakeEnvironment : public PreInstallEnvironment {
     log.push_back("copy " + from.str() + " > " + to.str());
     return copySucceeds;
   }
-  void DeleteFile(const CString& path) override { log.push_back("delete " + path.str()); }
+  void RemoveFile(const CString& path) override { log.push_back("delete " + path.str()); }
   int NeedUnInstall(const VersionRecord& offered, const VersionRecord& installed) override {
     log.push_back("compare " + offered.code.str() + "/" + installed.code.str());
     return needUnInstall >= 0 ? needUnInstall : CompareVersionCodes(offered, installed);

@@ -64,8 +64,13 @@ class LauncherScenario : public ::testing::Test {
     PROCESS_INFORMATION process = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        medium_.c_str(), &startup, &process)) {
+    const BOOL created =
+        startToken_ != nullptr
+            ? CreateProcessAsUserA(startToken_, program.c_str(), line.data(), nullptr, nullptr,
+                                   FALSE, 0, nullptr, medium_.c_str(), &startup, &process)
+            : CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             medium_.c_str(), &startup, &process);
+    if (!created) {
       ADD_FAILURE() << "setup.exe did not start";
       return run;
     }
@@ -125,6 +130,9 @@ class LauncherScenario : public ::testing::Test {
 
   std::string medium_, log_;
   std::vector<int> answers_;
+  // When set, setup.exe is started with this access token (CreateProcessAsUserA); the
+  // scenario owns and closes it.
+  HANDLE startToken_ = nullptr;
 };
 
 // A SetupLan.ini with one English text, so that no "No SetupLan.ini !" box appears.

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# bench.sh [PAIRS]
+# The launcher benchmark: builds the 64-bit setup.exe, the installer stub and the baseline
+# driver, then runs setup.exe on a medium without records against the driver that makes the
+# same process starts, alternating the two in one Wine session, and prints the median ratio
+# of their times. Not a test: nothing is asserted.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+pairs=${1:-15}
+
+bash "$root/scripts/bootstrap.sh" >/dev/null
+if [[ ! -f $build/win64/build.ninja ]]; then
+  cmake -S "$root" -B "$build/win64" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-mingw.cmake" \
+    -DVANU_WIN32_BIN_DIR="$build/win32/bin" >"$build/win64.configure.log"
+fi
+cmake --build "$build/win64" -j "${JOBS:-2}" --target launcher_bench >/dev/null
+
+# setup.exe loads the window system for its cursor: give it a display.
+VANU_WINDOWED=1 "$root/scripts/wine-run.sh" "$build/win64/wineprefix" \
+  "$build/win64/bin/launcher_bench.exe" "$pairs"

@@ -558,6 +558,143 @@ TEST_F(PreInstallScenario, EqualCodesWithSystemFilesOfferTheMediumsRemoval) {
   }
 }
 
+// Damaged or hostile record files: the launcher never crashes, never starts a wrong program
+// and always ends with exit code 0.
+TEST_F(PreInstallScenario, OddLanguageFiles) {
+  const std::string longLine(20 * 1024 * 1024, 'x');
+  std::string binary;
+  for (int i = 0; i < 64 * 1024; ++i) binary += static_cast<char>((i * 7 + i / 256) & 0xFF);
+  const std::string builtIn = "Error|That installed version of Vanu Duvude is not avalaible at this time!|OK";
+  const struct {
+    const char* name;
+    std::string file;
+    const char* box;
+  } rows[] = {
+      // The text after a 20 MB line is still found.
+      {"20 MB line", "[ENG]\r\nMsg05=" + longLine + "\r\nExistVerNum=Late-T\r\n", "Error|Late-T|OK"},
+      {"20 MB without a line end", longLine, builtIn.c_str()},
+      {"binary", binary, builtIn.c_str()},
+      // A byte-order mark is not white space: the first header is lost.
+      {"byte-order mark", "\xEF\xBB\xBF[ENG]\r\nExistVerNum=Bom-T\r\n", builtIn.c_str()},
+  };
+  InstallSuite("");  // installed, without a version: the version error shows the text in use
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteLanguageFile(row.file);
+    const RunResult run = Start("");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ((Lines{row.box}), Boxes(run));
+    EXPECT_TRUE(run.started.empty()) << ::testing::PrintToString(run.started);
+  }
+}
+
+TEST_F(PreInstallScenario, OddInstallInfoFiles) {
+  const std::string longLine(20 * 1024 * 1024, 'v');
+  std::string binary;
+  for (int i = 0; i < 64 * 1024; ++i) binary += static_cast<char>((i * 13 + i / 256) & 0xFF);
+  const std::string different = "Hint-T|Found Suite 6; Suite 6 again\nDelete-T|OK";
+  const struct {
+    const char* name;
+    std::string offeredFile;  // the medium's InstallInfo.ini
+    std::string captionFile;  // the installed suite's Config\InstallInfo.ini
+    const char* box;
+  } rows[] = {
+      {"20 MB line before the version", "[property]\r\nnote=" + longLine + "\r\nversion_code=6.1.0400.100EN\r\n",
+       "[property]\r\nfull_caption=Suite 6\r\n", different.c_str()},
+      {"20 MB version", "[property]\r\nversion_code=" + longLine + "\r\n", "[property]\r\nfull_caption=Suite 6\r\n",
+       "Error|Parse version number error! \nThe install program will soon exit.|OK"},
+      {"binary", binary, "[property]\r\nfull_caption=Suite 6\r\n", "Err-T|InsVer-T|OK"},
+      {"byte-order mark", "\xEF\xBB\xBF[property]\r\nversion_code=6.1.0400.100EN\r\n",
+       "[property]\r\nfull_caption=Suite 6\r\n", "Err-T|InsVer-T|OK"},
+      // An unreadable caption gives way to the product's display name.
+      {"binary caption file", "[property]\r\nversion_code=6.1.0400.100EN\r\n", binary,
+       "Hint-T|Found Name-T; Name-T again\nDelete-T|OK"},
+      {"caption file with a byte-order mark", "[property]\r\nversion_code=6.1.0400.100EN\r\n",
+       "\xEF\xBB\xBF[property]\r\nfull_caption=Suite 6\r\n", "Hint-T|Found Name-T; Name-T again\nDelete-T|OK"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    RemoveTree(suite_);
+    InstallSuite("6.1.0312.100ZH", "");
+    PutFile(suite_ + "\\Config\\InstallInfo.ini", row.captionFile);
+    PutFile(medium_ + "\\InstallInfo.ini", row.offeredFile);
+    const RunResult run = Start("");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ((Lines{row.box}), Boxes(run));
+    EXPECT_TRUE(run.started.empty()) << ::testing::PrintToString(run.started);
+  }
+}
+
+TEST_F(PreInstallScenario, RegistryRecordsLongerThanTheirBufferCountAsAbsent) {
+  const struct {
+    const char* name;
+    const char* key;
+    const char* value;
+    bool starts;
+    Lines boxes;
+  } rows[] = {
+      // No install folder: a fresh installation.
+      {"install folder", "halvicor", "install_dir", true, {}},
+      {"installed version", "halvicor", "vanu_version", false, {"Err-T|ExistVer-T|OK"}},
+      // No earlier product: the current suite decides (equal codes, no System files).
+      {"earlier install folder", "kestrune", "install_dir", true, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    DeleteFileA(log_.c_str());
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "halvicor");
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "kestrune");
+    InstallSuite("6.1.0312.100ZH");
+    OfferVersion("6.1.0400.100ZH");
+    PutFile(old_ + "\\VIVarara.ese", "ese");  // would count, were the record read
+    // 260 bytes and more never fit the buffer with their zero byte.
+    SetClassesValue(row.key, row.value, std::string(300, 'd'));
+    const RunResult run = Start("");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(row.boxes, Boxes(run));
+    if (row.starts) {
+      ExpectOnlyInstaller(run);
+    } else {
+      EXPECT_TRUE(run.started.empty()) << ::testing::PrintToString(run.started);
+    }
+  }
+}
+
+TEST_F(PreInstallScenario, MediumPathWithBlanksAndCodePageCharacters) {
+  // A folder name in the system's ANSI code page, taken from wide text so that it holds
+  // characters outside ASCII; the conversion must be lossless.
+  const wchar_t wide[] = L"Medium \u00e9\u00f1\u00fc \u00df";
+  char name[64] = {};
+  BOOL lossy = FALSE;
+  ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr, &lossy), 0);
+  ASSERT_FALSE(lossy) << "code page " << GetACP();
+  const std::string outer = medium_;
+  const std::string medium = outer + "\\" + name;
+  ASSERT_TRUE(CreateDirectoryA(medium.c_str(), nullptr));
+  for (const char* file : {"\\setup.exe", "\\QINS.exe", "\\SetupLan.ini"}) {
+    ASSERT_TRUE(CopyFileA((outer + file).c_str(), (medium + file).c_str(), FALSE)) << file;
+  }
+  PutStub(medium + "\\autouninstall.exe");
+  // Equal codes with the System files: the medium's removal program, then the installer.
+  InstallSuite("6.1.0312.100ZH");
+  PutFile(suite_ + "\\System\\VanuFile.ini", "");
+  PutFile(suite_ + "\\System\\VanuReg.ini", "");
+  medium_ = medium;
+  OfferVersion("6.1.0400.100zh");
+  AnswerBoxesWith({IDYES});
+  const RunResult run = Start("-show");
+  medium_ = outer;
+  EXPECT_EQ(0u, run.exitCode);
+  ASSERT_EQ(2u, run.boxes.size()) << ::testing::PrintToString(Boxes(run));
+  EXPECT_EQ("Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No", Boxes(run)[0]);
+  EXPECT_EQ("close debug window", run.boxes[1].text);
+  EXPECT_NE(std::string::npos, run.boxes[1].traceText.find("Start QMO setup = " + medium + "\\QINS.exe"));
+  const Lines started = NamesAndCommandLines(run.started);
+  ASSERT_EQ(2u, started.size()) << ::testing::PrintToString(run.started);
+  EXPECT_EQ("autouninstall.exe|\"" + medium + "\\autouninstall.exe\"", started[0]);
+  EXPECT_TRUE(IsInstallerLine(started[1], medium + "\\QINS.exe")) << started[1];
+}
+
 // Wine reports Windows 98 or 95 to setup.exe through its per-program Version value: no rights
 // test, the Temp folder beside Application Data, and the installer started through the
 // shell without waiting and without the completion pipe.

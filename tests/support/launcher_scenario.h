@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,6 +76,7 @@ class LauncherScenario : public ::testing::Test {
       return run;
     }
     std::set<HWND> answered;
+    std::map<HWND, DWORD> blankSince;
     const DWORD started = GetTickCount();
     while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
       if (GetTickCount() - started > 60000) {
@@ -87,6 +89,13 @@ class LauncherScenario : public ::testing::Test {
       for (HWND dialog : dialogs) {
         if (IsTraceWindow(dialog) || answered.count(dialog) != 0) continue;
         const MessageBoxView view = ReadMessageBox(dialog);
+        // A box can be visible a moment before its caption and text are set; read it again
+        // on the next round unless it stays blank for a second.
+        if (view.caption.empty() && view.text.empty()) {
+          const DWORD now = GetTickCount();
+          const DWORD firstSeen = blankSince.emplace(dialog, now).first->second;
+          if (now - firstSeen < 1000) continue;
+        }
         run.boxes.push_back({view.caption, view.text, view.buttons, traceText});
         answered.insert(dialog);
         int answer = IDOK;

@@ -11,6 +11,9 @@
 
 namespace {
 
+static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296,
+              "the 32-bit entry is 296 bytes, as the system expects");
+
 // A writable, zero-terminated copy of `text`, upper-cased by the multibyte code page.
 std::vector<unsigned char> UpperCopy(const char* text, std::size_t length) {
   std::vector<unsigned char> copy(text, text + length);

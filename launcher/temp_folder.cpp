@@ -6,13 +6,12 @@
 
 #include "framework/cstring.h"
 #include "registry_record.h"
+#include "temp_folder_base.h"
 
 namespace {
 
 constexpr char kShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kApplicationData[] = "Application Data";
-constexpr int kApplicationDataLength = 16;
 
 // Closes a file search when it goes out of scope.
 class ScopedSearch {
@@ -61,7 +60,6 @@ void EnsureLocalSettingsTemp() {
 void EnsureAppDataTemp() {
   CString appData;
   if (!TryReadRegistryText(HKEY_CURRENT_USER, kShellFoldersKey, "AppData", appData)) return;
-  if (appData.Right(kApplicationDataLength).CompareNoCase(kApplicationData) != 0) return;
-  // The base is the text without the suffix and the separator before it.
-  EnsureTempBelow(appData.Left(appData.GetLength() - (kApplicationDataLength + 1)));
+  CString base;
+  if (TempBaseFromAppData(appData, base)) EnsureTempBelow(base);
 }

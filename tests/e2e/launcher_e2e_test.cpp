@@ -56,7 +56,8 @@ TEST_F(LauncherScenario, TraceModeShowsTheLogUntilTheCloseBox) {
     EXPECT_EQ("close debug window", run.boxes[0].text);
     EXPECT_EQ("", run.boxes[0].caption);
     EXPECT_EQ("OK", run.boxes[0].buttons);
-    EXPECT_EQ("\r\n CreateLanguageRes = TRUE\r\n NeedStartQMO = Start\r\n Start QMO setup = " +
+    EXPECT_EQ("\r\n checker.Init() = TRUE\r\n checker.CheckEngine() = TRUE"
+              "\r\n CreateLanguageRes = TRUE\r\n NeedStartQMO = Start\r\n Start QMO setup = " +
                   InstallerPath(),
               run.boxes[0].traceText);
   }

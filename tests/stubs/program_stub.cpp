@@ -4,9 +4,15 @@
 // by '|'. Started as QINS.exe it then plays the installer's part on the completion pipe:
 // VANU_STUB_SEND holds the bytes to send, in hex ("none" or unset: never connect), and
 // VANU_STUB_PIPE the pipe name (default the real one). VANU_STUB_SLEEP_MS delays its end.
+<<<<<<< HEAD
 // VANU_STUB_SPAWN "<name>|<program>|<ms>": a stub started as <name> first starts <program>
 // (which lives <ms> milliseconds) without waiting, as a removal program may leave the
 // suite's programs running.
+=======
+// Started as regsvr32.exe it logs to VANU_STUB_REGSVR32_LOG instead, when that is set, so
+// that the registration runs stay apart from the programs a scenario counts; it then waits
+// VANU_STUB_REGSVR32_SLEEP_MS instead, and after such a wait logs "end|" and its process id.
+>>>>>>> issue4
 #include <windows.h>
 
 #include <cstdio>
@@ -29,13 +35,13 @@ std::string BaseName() {
   return slash != nullptr ? slash + 1 : path;
 }
 
-void Log(const std::string& name) {
-  const std::string log = Env("VANU_STUB_LOG");
+bool IsRegistrationRun(const std::string& name) {
+  return _stricmp(name.c_str(), "regsvr32.exe") == 0 && !Env("VANU_STUB_REGSVR32_LOG").empty();
+}
+
+void Append(const std::string& line, const std::string& name) {
+  const std::string log = Env(IsRegistrationRun(name) ? "VANU_STUB_REGSVR32_LOG" : "VANU_STUB_LOG");
   if (log.empty()) return;
-  char cwd[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, cwd);
-  const std::string line = name + "|" + GetCommandLineA() + "|" +
-                           std::to_string(GetCurrentProcessId()) + "|" + cwd + "\r\n";
   // Appends atomically with other stubs that log to the same file.
   for (int attempt = 0; attempt < 200; ++attempt) {
     HANDLE h = CreateFileA(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -47,6 +53,14 @@ void Log(const std::string& name) {
     }
     Sleep(10);
   }
+}
+
+void Log(const std::string& name) {
+  char cwd[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  Append(name + "|" + GetCommandLineA() + "|" + std::to_string(GetCurrentProcessId()) + "|" +
+             cwd + "\r\n",
+         name);
 }
 
 void SendOnPipe() {
@@ -99,6 +113,14 @@ int main() {
   Log(name);
   Spawn(name);
   if (_stricmp(name.c_str(), "QINS.exe") == 0) SendOnPipe();
+  if (IsRegistrationRun(name)) {
+    const std::string sleep = Env("VANU_STUB_REGSVR32_SLEEP_MS");
+    if (!sleep.empty()) {
+      Sleep(static_cast<DWORD>(std::atoi(sleep.c_str())));
+      Append("end|" + std::to_string(GetCurrentProcessId()) + "\r\n", name);
+    }
+    return 0;
+  }
   const std::string sleep = Env("VANU_STUB_SLEEP_MS");
   if (!sleep.empty()) Sleep(static_cast<DWORD>(std::atoi(sleep.c_str())));
   return 0;

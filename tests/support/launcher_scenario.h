@@ -10,12 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "own_folder.h"
+#include "regsvr32_stand_in.h"
 #include "temp_tree.h"
 #include "ui_robot.h"
 
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,8 +45,16 @@ class LauncherScenario : public ::testing::Test {
     log_ = medium_ + "\\started.log";
     SetEnvironmentVariableA("VANU_STUB_LOG", log_.c_str());
     SetEnvironmentVariableA("VANU_STUB_SEND", "none");
+    // The launcher re-registers system libraries with regsvr32 on every run: a logging
+    // stand-in keeps the runs fast and the prefix unchanged.
+    registrationLog_ = medium_ + "\\regsvr32.log";
+    regsvr32_ = std::make_unique<Regsvr32StandIn>(registrationLog_);
+    ASSERT_TRUE(regsvr32_->Installed()) << regsvr32_->Path();
   }
-  void TearDown() override { EXPECT_TRUE(RemoveTree(medium_)) << medium_; }
+  void TearDown() override {
+    regsvr32_.reset();
+    EXPECT_TRUE(RemoveTree(medium_)) << medium_;
+  }
 
   void WriteLanguageFile(const std::string& text) {
     std::ofstream(medium_ + "\\SetupLan.ini", std::ios::binary) << text;
@@ -115,9 +125,14 @@ class LauncherScenario : public ::testing::Test {
   }
 
   // The stub log's lines, as far as written now.
-  std::vector<std::string> StartedPrograms() const {
+  std::vector<std::string> StartedPrograms() const { return LogLines(log_); }
+
+  // The regsvr32 stand-in's log lines (name|command line|pid|folder), as far as written now.
+  std::vector<std::string> RegistrationRuns() const { return LogLines(registrationLog_); }
+
+  static std::vector<std::string> LogLines(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(log_);
+    std::ifstream in(path);
     for (std::string text; std::getline(in, text);) {
       if (!text.empty() && text.back() == '\r') text.pop_back();
       lines.push_back(text);
@@ -137,8 +152,9 @@ class LauncherScenario : public ::testing::Test {
     EXPECT_TRUE(commandLine.empty() || commandLine == "\"" + InstallerPath() + "\"") << commandLine;
   }
 
-  std::string medium_, log_;
+  std::string medium_, log_, registrationLog_;
   std::vector<int> answers_;
+  std::unique_ptr<Regsvr32StandIn> regsvr32_;
   // When set, setup.exe is started with this access token (CreateProcessAsUserA); the
   // scenario owns and closes it.
   HANDLE startToken_ = nullptr;

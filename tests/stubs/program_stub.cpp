@@ -4,15 +4,12 @@
 // by '|'. Started as QINS.exe it then plays the installer's part on the completion pipe:
 // VANU_STUB_SEND holds the bytes to send, in hex ("none" or unset: never connect), and
 // VANU_STUB_PIPE the pipe name (default the real one). VANU_STUB_SLEEP_MS delays its end.
-<<<<<<< HEAD
 // VANU_STUB_SPAWN "<name>|<program>|<ms>": a stub started as <name> first starts <program>
 // (which lives <ms> milliseconds) without waiting, as a removal program may leave the
 // suite's programs running.
-=======
 // Started as regsvr32.exe it logs to VANU_STUB_REGSVR32_LOG instead, when that is set, so
 // that the registration runs stay apart from the programs a scenario counts; it then waits
 // VANU_STUB_REGSVR32_SLEEP_MS instead, and after such a wait logs "end|" and its process id.
->>>>>>> issue4
 #include <windows.h>
 
 #include <cstdio>

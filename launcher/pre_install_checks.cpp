@@ -1,5 +1,5 @@
-// The pre-installation checks: the rights test, the comparison of the
-// two versions' codes, and SetupApp as the environment of the install decision.
+// The pre-installation checks: the rights test, the comparison of the two versions' codes,
+// and SetupApp as the environment of the install decision (pre_install_decision.h).
 #include <windows.h>
 
 #include "message_box.h"
@@ -80,10 +80,12 @@ BOOL SetupApp::NeedStartQMO() {
     WriteTrace("NeedStartQMO = Start");
     return FALSE;  // the main sequence always builds the texts first
   }
-  const PreInstallTexts bound{texts->Error,   texts->Warning,   texts->Hint,        texts->Privilege,
-                              texts->ExistQmoPro, texts->ExistFileConvert, texts->ExistVerNum,
-                              texts->InsVerNum, texts->QmoName, texts->Msg00,       texts->Msg01,
-                              texts->Msg02,   texts->Msg03,     texts->Msg04,       texts->Msg05};
+  // The texts stay in the language object, where "%p" is replaced for any later use.
+  const PreInstallTexts bound{texts->Error,       texts->Warning,          texts->Hint,
+                              texts->Privilege,   texts->ExistQmoPro,      texts->ExistFileConvert,
+                              texts->ExistVerNum, texts->InsVerNum,        texts->QmoName,
+                              texts->Msg00,       texts->Msg01,            texts->Msg02,
+                              texts->Msg03,       texts->Msg04,            texts->Msg05};
   SetupEnvironment environment(*this);
   return DecideNeedStartQMO(environment, bound) ? TRUE : FALSE;
 }

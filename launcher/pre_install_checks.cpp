@@ -10,6 +10,12 @@
 #include "temp_folder.h"
 #include "version_numbers.h"
 
+// The decision names the box styles and the No answer without the Windows headers.
+static_assert(kErrorBoxStyle == (MB_OK | MB_ICONERROR), "error box");
+static_assert(kWarningBoxStyle == (MB_OK | MB_ICONWARNING), "warning box");
+static_assert(kQuestionBoxStyle == (MB_YESNO | MB_ICONWARNING), "question box");
+static_assert(kAnswerNo == IDNO, "the No answer");
+
 BOOL SetupApp::HasInstallRights() {
   const int platformClass = GetPlatformClass();
   if (platformClass != 0) return TRUE;  // no token to test off the NT family

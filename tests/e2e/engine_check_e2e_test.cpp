@@ -90,20 +90,47 @@ class EngineScenario : public LauncherScenario {
   HKEY key_ = nullptr;
 };
 
-// Holds a file open in this process (another process than the launcher) until it goes.
+// Another process that holds a file open (the windowed program stub in its holding mode)
+// until the object goes.
 class HeldFile {
  public:
-  HeldFile(const std::string& path, DWORD access, DWORD share)
-      : handle_(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  enum Mode { kWriting, kReading };
+  HeldFile(const std::string& path, Mode mode) {
+    const std::string program = OwnFolder() + "\\windowed_stub.exe";
+    std::string commandLine = "\"" + program + "\"";
+    SetEnvironmentVariableA("VANU_STUB_HOLD", ((mode == kWriting ? "w:" : "r:") + path).c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    started_ = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                              nullptr, nullptr, &startup, &process_) != 0;
+    SetEnvironmentVariableA("VANU_STUB_HOLD", nullptr);
+    // Held once an exclusive open is refused; the holder needs a moment to start.
+    for (int attempt = 0; started_ && !held_ && attempt < 250; ++attempt) {
+      const HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+      if (probe == INVALID_HANDLE_VALUE) {
+        held_ = GetLastError() == ERROR_SHARING_VIOLATION;
+      } else {
+        CloseHandle(probe);
+      }
+      if (!held_) Sleep(20);
+    }
+  }
   ~HeldFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!started_) return;
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, 10000);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
   }
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
-  bool IsHeld() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool IsHeld() const { return held_; }
 
  private:
-  HANDLE handle_;
+  PROCESS_INFORMATION process_ = {};
+  bool started_ = false;
+  bool held_ = false;
 };
 
 const std::vector<std::string> kFourRegistrations = {
@@ -163,7 +190,7 @@ TEST_F(EngineScenario, LockedEngineFilesGiveOneBoxAndStop) {
     const char* name;
     std::vector<std::string> held;
   } rows[] = {
-      {"IKernel.exe written by another process", {"IKernel.exe"}},
+      {"IKernel.exe held for writing by another process", {"IKernel.exe"}},
       {"two locked files", {"IKernel.exe", "objectps.dll"}},
   };
   for (const auto& row : rows) {
@@ -171,8 +198,7 @@ TEST_F(EngineScenario, LockedEngineFilesGiveOneBoxAndStop) {
     DeleteFileA(log_.c_str());
     std::vector<std::unique_ptr<HeldFile>> holders;
     for (const std::string& name : row.held) {
-      holders.push_back(std::make_unique<HeldFile>(WriteEngineFile(name, 10), GENERIC_WRITE,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE));
+      holders.push_back(std::make_unique<HeldFile>(WriteEngineFile(name, 10), HeldFile::kWriting));
       ASSERT_TRUE(holders.back()->IsHeld()) << name;
     }
     const RunResult run = Start("-show");
@@ -226,7 +252,7 @@ TEST_F(EngineScenario, FailedDeletionIsTracedAndTheRunGoesOn) {
 
 TEST_F(EngineScenario, EngineFileReadElsewhereIsNeitherLockedNorDeleted) {
   const std::string corecomp = WriteEngineFile("corecomp.ini", 3);
-  const HeldFile reader(corecomp, GENERIC_READ, FILE_SHARE_READ);
+  const HeldFile reader(corecomp, HeldFile::kReading);
   ASSERT_TRUE(reader.IsHeld());
   const RunResult run = Start("-show");
   EXPECT_EQ(0u, run.exitCode);

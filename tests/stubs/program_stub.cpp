@@ -10,6 +10,9 @@
 // Started as regsvr32.exe it logs to VANU_STUB_REGSVR32_LOG instead, when that is set, so
 // that the registration runs stay apart from the programs a scenario counts; it then waits
 // VANU_STUB_REGSVR32_SLEEP_MS instead, and after such a wait logs "end|" and its process id.
+// With VANU_STUB_HOLD set to "w:<path>" or "r:<path>" it logs nothing and holds that file
+// open, for writing (reading and writing shared) or for reading (reading shared), for
+// VANU_STUB_SLEEP_MS or until it is ended.
 #include <windows.h>
 
 #include <cstdio>
@@ -105,7 +108,23 @@ void Spawn(const std::string& name) {
 
 }  // namespace
 
+// Opens the file VANU_STUB_HOLD names as it says; true when there is one to hold.
+bool HoldFile() {
+  const std::string hold = Env("VANU_STUB_HOLD");
+  if (hold.size() < 3 || hold[1] != ':') return false;
+  const bool write = hold[0] == 'w';
+  const HANDLE file = CreateFileA(hold.substr(2).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                                  write ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return true;  // nothing held: the test sees it
+  const std::string sleep = Env("VANU_STUB_SLEEP_MS");
+  Sleep(sleep.empty() ? 60000 : static_cast<DWORD>(std::atoi(sleep.c_str())));
+  CloseHandle(file);
+  return true;
+}
+
 int main() {
+  if (HoldFile()) return 0;
   const std::string name = BaseName();
   Log(name);
   Spawn(name);

@@ -5,6 +5,7 @@
 #include "framework/win_app.h"
 #include "language_res.h"
 #include "trace_dialog.h"
+#include "version_numbers.h"
 
 class SetupApp : public CWinApp {
  public:
@@ -23,6 +24,10 @@ class SetupApp : public CWinApp {
   // TRUE when the user may install: always off the NT family; on it, unless the token's
   // privilege class is 0 (an ordinary user).
   BOOL HasInstallRights();
+
+  // Compares the codes of the offered and the installed version (writing the trace line
+  // "NeedUnInstall = Start"): 2 when they are equal, 3 when they differ.
+  int NeedUnInstall(const VersionRecord& offered, const VersionRecord& installed);
 
   // Starts the installer and waits for its end or its completion message (NT family).
   BOOL LaunchWithCompletionPipe(const CString& program, const CString& commandLine, int flag);

@@ -4,6 +4,9 @@
 // by '|'. Started as QINS.exe it then plays the installer's part on the completion pipe:
 // VANU_STUB_SEND holds the bytes to send, in hex ("none" or unset: never connect), and
 // VANU_STUB_PIPE the pipe name (default the real one). VANU_STUB_SLEEP_MS delays its end.
+// VANU_STUB_SPAWN "<name>|<program>|<ms>": a stub started as <name> first starts <program>
+// (which lives <ms> milliseconds) without waiting, as a removal program may leave the
+// suite's programs running.
 // Started as regsvr32.exe it logs to VANU_STUB_REGSVR32_LOG instead, when that is set, so
 // that the registration runs stay apart from the programs a scenario counts; it then waits
 // VANU_STUB_REGSVR32_SLEEP_MS instead, and after such a wait logs "end|" and its process id.
@@ -82,6 +85,27 @@ void SendOnPipe() {
   }
 }
 
+void Spawn(const std::string& name) {
+  const std::string spec = Env("VANU_STUB_SPAWN");
+  const std::size_t first = spec.find('|');
+  const std::size_t second = first == std::string::npos ? first : spec.find('|', first + 1);
+  if (second == std::string::npos || _stricmp(spec.substr(0, first).c_str(), name.c_str()) != 0) return;
+  const std::string program = spec.substr(first + 1, second - first - 1);
+  const std::string ownSleep = Env("VANU_STUB_SLEEP_MS");
+  SetEnvironmentVariableA("VANU_STUB_SPAWN", nullptr);
+  SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", spec.substr(second + 1).c_str());
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string commandLine = "\"" + program + "\"";
+  if (CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", ownSleep.empty() ? nullptr : ownSleep.c_str());
+}
+
 }  // namespace
 
 // Opens the file VANU_STUB_HOLD names as it says; true when there is one to hold.
@@ -103,6 +127,7 @@ int main() {
   if (HoldFile()) return 0;
   const std::string name = BaseName();
   Log(name);
+  Spawn(name);
   if (_stricmp(name.c_str(), "QINS.exe") == 0) SendOnPipe();
   if (IsRegistrationRun(name)) {
     const std::string sleep = Env("VANU_STUB_REGSVR32_SLEEP_MS");

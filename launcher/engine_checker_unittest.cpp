@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "message_box.h"
+#include "box_recorder.h"
 #include "own_folder.h"
 #include "registry_record.h"
 #include "saved_registry_value.h"
@@ -25,19 +25,6 @@ namespace {
 constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char* const kFiles[] = {"corecomp.ini", "ctor.dll", "IKernel.exe", "iuser.dll", "objectps.dll"};
 const std::size_t kRightSizes[] = {28529, 77824, 1234, 176128, 32768};
-
-struct RecordedBox {
-  std::string text, caption;
-  unsigned style;
-  std::string traceText;  // the trace text while the box was open
-};
-std::vector<RecordedBox> g_boxes;
-TraceDialog* g_trace = nullptr;
-
-int RecordBox(const char* text, const char* caption, unsigned style) {
-  g_boxes.push_back({text, caption, style, g_trace != nullptr ? g_trace->logText.str() : ""});
-  return IDOK;
-}
 
 // Holds a file open in this process until it goes.
 class HeldFile {
@@ -70,17 +57,14 @@ class EngineCheckerTest : public ::testing::Test {
     checker_.regsvr32Path = regsvr32.c_str();
     registrations_ = root_ + "\\regsvr32.log";
     SetEnvironmentVariableA("VANU_STUB_REGSVR32_LOG", registrations_.c_str());
-    previousBox_ = SetMessageBoxFunction(RecordBox);
-    g_boxes.clear();
-    g_trace = &trace_;
+    boxes_ = std::make_unique<BoxRecorder>(&trace_);
     savedTraceEnabled_ = traceEnabled;
     traceEnabled = 1;
     checker_.traceDialogPtr = &trace_;
   }
   void TearDown() override {
     traceEnabled = savedTraceEnabled_;
-    g_trace = nullptr;
-    SetMessageBoxFunction(previousBox_);
+    boxes_.reset();
     SetEnvironmentVariableA("VANU_STUB_REGSVR32_LOG", nullptr);
     EXPECT_TRUE(RemoveTree(root_));
   }
@@ -110,7 +94,7 @@ class EngineCheckerTest : public ::testing::Test {
   std::string root_, engine_, registrations_;
   TraceDialog trace_;  // no window: the text is kept in logText only
   EngineChecker checker_;
-  MessageBoxFunction previousBox_ = nullptr;
+  std::unique_ptr<BoxRecorder> boxes_;
   int savedTraceEnabled_ = 0;
 };
 
@@ -260,7 +244,7 @@ TEST_F(EngineCheckerTest, CheckEngineOutcomesAndTheirTrace) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     trace_.logText.Empty();
-    g_boxes.clear();
+    boxes_->Clear();
     DeleteFileA(registrations_.c_str());
     WriteAllRight();
     checker_.regsvr32Path = row.noRegsvr32 ? CString((root_ + "\\absent\\regsvr32.exe").c_str()) : regsvr32;
@@ -281,17 +265,17 @@ TEST_F(EngineCheckerTest, CheckEngineOutcomesAndTheirTrace) {
     EXPECT_EQ(row.trace, trace_.logText.str());
     EXPECT_EQ(row.noRegsvr32 ? 0u : 4u, RegistrationCommandLines().size());
     if (row.lockKernel) {
-      ASSERT_EQ(1u, g_boxes.size());
-      EXPECT_EQ(EngineChecker::kLockText, g_boxes[0].text);
+      ASSERT_EQ(1u, boxes_->boxes().size());
+      EXPECT_EQ(EngineChecker::kLockText, boxes_->boxes()[0].text);
       EXPECT_EQ(std::string("The install program has detected that the install engine document is "
                             "locked, \nplease restart computer and reinstall."),
-                g_boxes[0].text);
-      EXPECT_EQ("error", g_boxes[0].caption);
-      EXPECT_EQ(static_cast<unsigned>(MB_OK | MB_ICONERROR), g_boxes[0].style);
-      EXPECT_EQ("", g_boxes[0].traceText);
+                boxes_->boxes()[0].text);
+      EXPECT_EQ("error", boxes_->boxes()[0].caption);
+      EXPECT_EQ(static_cast<unsigned>(MB_OK | MB_ICONERROR), boxes_->boxes()[0].style);
+      EXPECT_EQ("", boxes_->boxes()[0].traceText);
       EXPECT_TRUE(Exists(1)) << "the damage test ran";
     } else {
-      EXPECT_TRUE(g_boxes.empty());
+      EXPECT_TRUE(boxes_->boxes().empty());
     }
   }
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "message_box.h"
+#include "box_recorder.h"
 
 namespace {
 
@@ -141,19 +141,9 @@ TEST_F(LaunchTest, MissingInstallerFails) {
                                         pipe_.c_str()));
 }
 
-struct RecordedBox {
-  std::string text, caption;
-  unsigned style;
-};
-std::vector<RecordedBox> g_boxes;
-int RecordBox(const char* text, const char* caption, unsigned style) {
-  g_boxes.push_back({text, caption, style});
-  return IDOK;
-}
-
 TEST_F(LaunchTest, ShellLaunchStartsWaitsAndReportsFailures) {
-  const MessageBoxFunction previous = SetMessageBoxFunction(RecordBox);
-  g_boxes.clear();
+  BoxRecorder recorder;
+  const std::vector<BoxRecorder::Box>& boxes = recorder.boxes();
 
   EXPECT_TRUE(ShellLaunch(Installer().c_str(), "/S x", false, true));
   std::vector<StubLine> lines = Lines();  // it waited, so the line is there
@@ -167,14 +157,13 @@ TEST_F(LaunchTest, ShellLaunchStartsWaitsAndReportsFailures) {
 
   const std::string absent = medium_ + "\\absent.exe";
   EXPECT_FALSE(ShellLaunch(absent.c_str(), "", false, true));
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(ShellLaunch(absent.c_str(), "", true, false));
-  ASSERT_EQ(1u, g_boxes.size());
-  EXPECT_EQ("shell execute failed!", g_boxes[0].text);
-  EXPECT_EQ("error", g_boxes[0].caption);
-  EXPECT_EQ(static_cast<unsigned>(MB_ICONERROR), g_boxes[0].style);
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ("shell execute failed!", boxes[0].text);
+  EXPECT_EQ("error", boxes[0].caption);
+  EXPECT_EQ(static_cast<unsigned>(MB_ICONERROR), boxes[0].style);
 
-  SetMessageBoxFunction(previous);
   WaitForLines(3);
 }
 

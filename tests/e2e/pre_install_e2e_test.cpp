@@ -232,10 +232,10 @@ class PreInstallScenario : public LauncherScenario {
     return restricted;
   }
 
-  // The run's boxes as "caption|text|buttons".
+  // The run's boxes as "caption|text|buttons|icon".
   static std::vector<std::string> Boxes(const RunResult& run) {
     std::vector<std::string> boxes;
-    for (const Box& box : run.boxes) boxes.push_back(box.caption + "|" + box.text + "|" + box.buttons);
+    for (const Box& box : run.boxes) boxes.push_back(box.caption + "|" + box.text + "|" + box.buttons + "|" + box.icon);
     return boxes;
   }
 
@@ -275,7 +275,7 @@ TEST_F(PreInstallScenario, TokenWithTenPrivilegesIsRefused) {
   InstallSuite("6.1.0312.100ZH");  // never looked at
   const RunResult run = Start("");
   EXPECT_EQ(0u, run.exitCode);
-  EXPECT_EQ((Lines{"Err-T|Priv-T|OK"}), Boxes(run));
+  EXPECT_EQ((Lines{"Err-T|Priv-T|OK|error"}), Boxes(run));
   EXPECT_TRUE(run.started.empty());
 }
 
@@ -299,12 +299,12 @@ TEST_F(PreInstallScenario, RunningSuiteProgramStopsTheLauncher) {
     const char* name;
     const char* box;
   } rows[] = {
-      {"Vanu_Duvude.exe", "Warn-T|Running-T|OK"}, {"Vanu_calc.exe", "Warn-T|Running-T|OK"},
-      {"Vanu_impress.exe", "Warn-T|Running-T|OK"}, {"Vanu_writer.exe", "Warn-T|Running-T|OK"},
-      {"Vanu_pdf.exe", "Warn-T|Running-T|OK"},
-      {"Vanu_Convert.exe", "Warn-T|Convert-T|OK"},
+      {"Vanu_Duvude.exe", "Warn-T|Running-T|OK|warning"}, {"Vanu_calc.exe", "Warn-T|Running-T|OK|warning"},
+      {"Vanu_impress.exe", "Warn-T|Running-T|OK|warning"}, {"Vanu_writer.exe", "Warn-T|Running-T|OK|warning"},
+      {"Vanu_pdf.exe", "Warn-T|Running-T|OK|warning"},
+      {"Vanu_Convert.exe", "Warn-T|Convert-T|OK|warning"},
       // The scanner matches without regard to case.
-      {"VANU_CALC.EXE", "Warn-T|Running-T|OK"},
+      {"VANU_CALC.EXE", "Warn-T|Running-T|OK|warning"},
   };
   InstallEarlierProduct("VIVarara 2010");  // not looked at while the suite runs
   for (const auto& row : rows) {
@@ -330,7 +330,7 @@ TEST_F(PreInstallScenario, EarlierProduct2010AnsweredYesRunsItsRemovalCopyThenTh
   AnswerBoxesWith({IDYES});
   const RunResult run = Start("");
   EXPECT_EQ(0u, run.exitCode);
-  EXPECT_EQ((Lines{"Hint-T|Found VIVarara 2010; VIVarara 2010 again\nAsk-T|&Yes,&No"}), Boxes(run));
+  EXPECT_EQ((Lines{"Hint-T|Found VIVarara 2010; VIVarara 2010 again\nAsk-T|&Yes,&No|warning"}), Boxes(run));
   const Lines started = NamesAndCommandLines(run.started);
   ASSERT_EQ(2u, started.size()) << ::testing::PrintToString(run.started);
   // The copy in the temporary folder runs, without parameters, and has ended before the installer.
@@ -371,8 +371,8 @@ TEST_F(PreInstallScenario, EarlierProductRemovalThatCannotStartStillStartsTheIns
     const RunResult run = Start("");
     EXPECT_EQ(0u, run.exitCode);
     ASSERT_EQ(2u, run.boxes.size()) << ::testing::PrintToString(Boxes(run));
-    EXPECT_EQ("Hint-T|Found VIVarara 2010; VIVarara 2010 again\nAsk-T|&Yes,&No", Boxes(run)[0]);
-    EXPECT_EQ("error|shell execute failed!|OK", Boxes(run)[1]);
+    EXPECT_EQ("Hint-T|Found VIVarara 2010; VIVarara 2010 again\nAsk-T|&Yes,&No|warning", Boxes(run)[0]);
+    EXPECT_EQ("error|shell execute failed!|OK|error", Boxes(run)[1]);
     ExpectOnlyInstaller(run);
     DeleteFileA(copy.c_str());
   }
@@ -383,7 +383,7 @@ TEST_F(PreInstallScenario, EarlierProduct2010AnsweredNoStartsNothing) {
   AnswerBoxesWith({IDNO});
   const RunResult run = Start("");
   EXPECT_EQ(0u, run.exitCode);
-  EXPECT_EQ((Lines{"Hint-T|Found VIVarara 2010; VIVarara 2010 again\nAsk-T|&Yes,&No"}), Boxes(run));
+  EXPECT_EQ((Lines{"Hint-T|Found VIVarara 2010; VIVarara 2010 again\nAsk-T|&Yes,&No|warning"}), Boxes(run));
   EXPECT_TRUE(run.started.empty());
 }
 
@@ -392,7 +392,7 @@ TEST_F(PreInstallScenario, EarlierProductProgramsRunning) {
   const struct {
     const char* name;
     const char* box;
-  } rows[] = {{"VIVarara.exe", "Warn-T|Running-T|OK"}, {"QMOFileConvert.exe", "Warn-T|Convert-T|OK"}};
+  } rows[] = {{"VIVarara.exe", "Warn-T|Running-T|OK|warning"}, {"QMOFileConvert.exe", "Warn-T|Convert-T|OK|warning"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     StartRunning(row.name);
@@ -410,10 +410,10 @@ TEST_F(PreInstallScenario, EarlierProductOfAnotherYearGetsTheNotice) {
     std::string caption;
     const char* box;
   } rows[] = {
-      {"2008", kTexts, "VIVarara 2008", "Hint-T|Old VIVarara 2008\nOld2-T|OK"},
-      {"no caption", kTexts, "", "Hint-T|Old Name-T\nOld2-T|OK"},
+      {"2008", kTexts, "VIVarara 2008", "Hint-T|Old VIVarara 2008\nOld2-T|OK|warning"},
+      {"no caption", kTexts, "", "Hint-T|Old Name-T\nOld2-T|OK|warning"},
       // The built-in notice texts are empty: only the line feed between them shows.
-      {"built-in texts", kEnglishFile, "VIVarara 2008", "Hint|\n|OK"},
+      {"built-in texts", kEnglishFile, "VIVarara 2008", "Hint|\n|OK|warning"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -429,7 +429,7 @@ TEST_F(PreInstallScenario, EarlierProductOfAnotherYearGetsTheNotice) {
 }
 
 TEST_F(PreInstallScenario, InstalledSuiteVersions) {
-  const std::string reinstall = "Hint-T|Found Suite 6; Suite 6 again\nDelete-T|OK";
+  const std::string reinstall = "Hint-T|Found Suite 6; Suite 6 again\nDelete-T|OK|warning";
   const struct {
     const char* name;
     std::string installed, offered;  // "": the record is left out
@@ -437,14 +437,14 @@ TEST_F(PreInstallScenario, InstalledSuiteVersions) {
     bool starts;
     Lines boxes;
   } rows[] = {
-      {"missing installed version", "", "6.1.0312.100ZH", 0, false, {"Err-T|ExistVer-T|OK"}},
+      {"missing installed version", "", "6.1.0312.100ZH", 0, false, {"Err-T|ExistVer-T|OK|error"}},
       {"installed version of 13 characters", "6.1.0312.13ZH", "", 0, true, {}},
-      {"missing offered version", "6.1.0312.100ZH", "", 0, false, {"Err-T|InsVer-T|OK"}},
+      {"missing offered version", "6.1.0312.100ZH", "", 0, false, {"Err-T|InsVer-T|OK|error"}},
       {"same version in other case, intact log", "6.1.0312.100zh", "6.1.0312.100ZH", 400000, true, {}},
       {"same version, log too small", "6.1.0312.100ZH", "6.1.0312.100ZH", 307199, false, {reinstall}},
       {"same version, no log", "6.1.0312.100ZH", "6.1.0312.100ZH", 0, false, {reinstall}},
       {"offered version with two dots", "6.1.0312.100ZH", "6.1.0400", 0, false,
-       {"Error|Parse version number error! \nThe install program will soon exit.|OK"}},
+       {"Error|Parse version number error! \nThe install program will soon exit.|OK|error"}},
       {"different codes", "6.1.0312.100ZH", "6.1.0400.100EN", 0, false, {reinstall}},
   };
   for (const auto& row : rows) {
@@ -490,7 +490,7 @@ TEST_F(PreInstallScenario, Version131IsRemovedSilentlyOnYes) {
     const RunResult run = Start("");
     SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", nullptr);
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ((Lines{"Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No"}), Boxes(run));
+    EXPECT_EQ((Lines{"Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No|warning"}), Boxes(run));
     const Lines started = NamesAndCommandLines(run.started);
     if (answer == IDNO) {
       EXPECT_TRUE(started.empty());
@@ -538,7 +538,7 @@ TEST_F(PreInstallScenario, EqualCodesWithSystemFilesOfferTheMediumsRemoval) {
     }
     EXPECT_EQ(0u, run.exitCode);
     // No box after the removal, whatever still runs.
-    EXPECT_EQ((Lines{"Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No"}), Boxes(run));
+    EXPECT_EQ((Lines{"Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No|warning"}), Boxes(run));
     Lines started = NamesAndCommandLines(run.started);
     if (row.answer == IDNO) {
       EXPECT_TRUE(started.empty());
@@ -564,14 +564,14 @@ TEST_F(PreInstallScenario, OddLanguageFiles) {
   const std::string longLine(20 * 1024 * 1024, 'x');
   std::string binary;
   for (int i = 0; i < 64 * 1024; ++i) binary += static_cast<char>((i * 7 + i / 256) & 0xFF);
-  const std::string builtIn = "Error|That installed version of Vanu Duvude is not avalaible at this time!|OK";
+  const std::string builtIn = "Error|That installed version of Vanu Duvude is not avalaible at this time!|OK|error";
   const struct {
     const char* name;
     std::string file;
     const char* box;
   } rows[] = {
       // The text after a 20 MB line is still found.
-      {"20 MB line", "[ENG]\r\nMsg05=" + longLine + "\r\nExistVerNum=Late-T\r\n", "Error|Late-T|OK"},
+      {"20 MB line", "[ENG]\r\nMsg05=" + longLine + "\r\nExistVerNum=Late-T\r\n", "Error|Late-T|OK|error"},
       {"20 MB without a line end", longLine, builtIn.c_str()},
       {"binary", binary, builtIn.c_str()},
       // A byte-order mark is not white space: the first header is lost.
@@ -592,7 +592,7 @@ TEST_F(PreInstallScenario, OddInstallInfoFiles) {
   const std::string longLine(20 * 1024 * 1024, 'v');
   std::string binary;
   for (int i = 0; i < 64 * 1024; ++i) binary += static_cast<char>((i * 13 + i / 256) & 0xFF);
-  const std::string different = "Hint-T|Found Suite 6; Suite 6 again\nDelete-T|OK";
+  const std::string different = "Hint-T|Found Suite 6; Suite 6 again\nDelete-T|OK|warning";
   const struct {
     const char* name;
     std::string offeredFile;  // the medium's InstallInfo.ini
@@ -602,15 +602,15 @@ TEST_F(PreInstallScenario, OddInstallInfoFiles) {
       {"20 MB line before the version", "[property]\r\nnote=" + longLine + "\r\nversion_code=6.1.0400.100EN\r\n",
        "[property]\r\nfull_caption=Suite 6\r\n", different.c_str()},
       {"20 MB version", "[property]\r\nversion_code=" + longLine + "\r\n", "[property]\r\nfull_caption=Suite 6\r\n",
-       "Error|Parse version number error! \nThe install program will soon exit.|OK"},
-      {"binary", binary, "[property]\r\nfull_caption=Suite 6\r\n", "Err-T|InsVer-T|OK"},
+       "Error|Parse version number error! \nThe install program will soon exit.|OK|error"},
+      {"binary", binary, "[property]\r\nfull_caption=Suite 6\r\n", "Err-T|InsVer-T|OK|error"},
       {"byte-order mark", "\xEF\xBB\xBF[property]\r\nversion_code=6.1.0400.100EN\r\n",
-       "[property]\r\nfull_caption=Suite 6\r\n", "Err-T|InsVer-T|OK"},
+       "[property]\r\nfull_caption=Suite 6\r\n", "Err-T|InsVer-T|OK|error"},
       // An unreadable caption gives way to the product's display name.
       {"binary caption file", "[property]\r\nversion_code=6.1.0400.100EN\r\n", binary,
-       "Hint-T|Found Name-T; Name-T again\nDelete-T|OK"},
+       "Hint-T|Found Name-T; Name-T again\nDelete-T|OK|warning"},
       {"caption file with a byte-order mark", "[property]\r\nversion_code=6.1.0400.100EN\r\n",
-       "\xEF\xBB\xBF[property]\r\nfull_caption=Suite 6\r\n", "Hint-T|Found Name-T; Name-T again\nDelete-T|OK"},
+       "\xEF\xBB\xBF[property]\r\nfull_caption=Suite 6\r\n", "Hint-T|Found Name-T; Name-T again\nDelete-T|OK|warning"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -635,7 +635,7 @@ TEST_F(PreInstallScenario, RegistryRecordsLongerThanTheirBufferCountAsAbsent) {
   } rows[] = {
       // No install folder: a fresh installation.
       {"install folder", "halvicor", "install_dir", true, {}},
-      {"installed version", "halvicor", "vanu_version", false, {"Err-T|ExistVer-T|OK"}},
+      {"installed version", "halvicor", "vanu_version", false, {"Err-T|ExistVer-T|OK|error"}},
       // No earlier product: the current suite decides (equal codes, no System files).
       {"earlier install folder", "kestrune", "install_dir", true, {}},
   };
@@ -686,7 +686,7 @@ TEST_F(PreInstallScenario, MediumPathWithBlanksAndCodePageCharacters) {
   medium_ = outer;
   EXPECT_EQ(0u, run.exitCode);
   ASSERT_EQ(2u, run.boxes.size()) << ::testing::PrintToString(Boxes(run));
-  EXPECT_EQ("Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No", Boxes(run)[0]);
+  EXPECT_EQ("Hint-T|Found Suite 6; Suite 6 again\nAsk-T|&Yes,&No|warning", Boxes(run)[0]);
   EXPECT_EQ("close debug window", run.boxes[1].text);
   EXPECT_NE(std::string::npos, run.boxes[1].traceText.find("Start QMO setup = " + medium + "\\QINS.exe"));
   const Lines started = NamesAndCommandLines(run.started);
@@ -723,7 +723,7 @@ TEST_F(PreInstallScenario, NineXPlatformsSkipTheRightsTestAndDoNotWait) {
     EXPECT_EQ(0u, run.exitCode);
     // With the suite installed but no version recorded, the version error shows: the rights
     // test let the token through.
-    EXPECT_EQ((Lines{"Err-T|ExistVer-T|OK"}), Boxes(run));
+    EXPECT_EQ((Lines{"Err-T|ExistVer-T|OK|error"}), Boxes(run));
     EXPECT_TRUE(run.started.empty());
     EXPECT_TRUE(Exists(profile + "\\Temp"));
     EXPECT_FALSE(Exists(localSettings + "\\Temp"));

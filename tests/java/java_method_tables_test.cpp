@@ -9,6 +9,7 @@
 
 #include "fake_java_host.h"
 #include "fake_jvm.h"
+#include "table_build_calls.h"
 #include "java_host.h"
 #include "java_method_tables.h"
 #include "java_method_tables_testing.h"
@@ -37,37 +38,7 @@ const char* const kControls = "vuradizode/ICommandBarControls";
 const char* const kControl = "vuradizode/ICommandBarControl";
 
 // Every JNI call of a full build, in order.
-const Texts kFullBuild = {
-    "FindClass(vuradizode/ICommandBars)",
-    "NewGlobalRef(local class vuradizode/ICommandBars)",
-    "GetMethodID(global class vuradizode/ICommandBars, Add, (Ljava/lang/String;IZZ)Lvanuoffice/ICommandBar;)",
-    "GetMethodID(global class vuradizode/ICommandBars, getActionControl, ()Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBars, getAdaptiveMenus, ()Z)",
-    "GetMethodID(global class vuradizode/ICommandBars, setAdaptiveMenus, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBars, Item, (Ljava/lang/Object;)Lvanuoffice/ICommandBar;)",
-    "GetMethodID(global class vuradizode/ICommandBars, FindControl, (IILjava/lang/String;Z)Lvanuoffice/ICommandBarControl;)",
-    "FindClass(vuradizode/ICommandBar)",
-    "NewGlobalRef(local class vuradizode/ICommandBar)",
-    "GetMethodID(global class vuradizode/ICommandBar, getControls, ()Lvanuoffice/ICommandBarControls;)",
-    "GetMethodID(global class vuradizode/ICommandBar, FindControl, (IILjava/lang/Object;ZZ)Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBar, setVisible, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBar, getVisible, ()Z)",
-    "FindClass(vuradizode/ICommandBarControls)",
-    "NewGlobalRef(local class vuradizode/ICommandBarControls)",
-    "GetMethodID(global class vuradizode/ICommandBarControls, Add, (IILjava/lang/String;IZ)Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBarControls, Item, (I)Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBarControls, getCount, ()I)",
-    "FindClass(vuradizode/ICommandBarControl)",
-    "NewGlobalRef(local class vuradizode/ICommandBarControl)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getCaption, ()Ljava/lang/String;)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, setCaption, (Ljava/lang/String;)V)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getEnabled, ()Z)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, setEnabled, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getIndex, ()I)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getVisible, ()Z)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, setVisible, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, Execute, ()V)",
-};
+const Texts& kFullBuild = vanu_test::kFullTableBuild;
 
 // The calls of a full build up to and including the one whose text starts with `last`.
 Texts FullBuildThrough(const std::string& last) {

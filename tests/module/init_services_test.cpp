@@ -12,6 +12,7 @@
 
 #include "fake_java_host.h"
 #include "fake_jvm.h"
+#include "table_build_calls.h"
 #include "vanu_test_support.h"
 #include "vanu_typelib.h"
 
@@ -22,44 +23,15 @@ using vanu_test::FakeJavaHost;
 using vanu_test::FakeJvm;
 using Texts = std::vector<std::string>;
 
-typedef void(WINAPI* InitServicesFn)(IJavaHost*, JNIEnv*);
-typedef HRESULT(WINAPI* DllCanUnloadNowFn)();
-typedef HRESULT(WINAPI* DllGetClassObjectFn)(REFCLSID, REFIID, void**);
+using vanu_test::DllCanUnloadNowFn;
+using vanu_test::DllGetClassObjectFn;
+using vanu_test::ExportOf;
+using vanu_test::InitServicesFn;
 
 const char* const kControls = "vuradizode/ICommandBarControls";
 
 // Every JNI call of a complete build, in order.
-const Texts kFullBuild = {
-    "FindClass(vuradizode/ICommandBars)",
-    "NewGlobalRef(local class vuradizode/ICommandBars)",
-    "GetMethodID(global class vuradizode/ICommandBars, Add, (Ljava/lang/String;IZZ)Lvanuoffice/ICommandBar;)",
-    "GetMethodID(global class vuradizode/ICommandBars, getActionControl, ()Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBars, getAdaptiveMenus, ()Z)",
-    "GetMethodID(global class vuradizode/ICommandBars, setAdaptiveMenus, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBars, Item, (Ljava/lang/Object;)Lvanuoffice/ICommandBar;)",
-    "GetMethodID(global class vuradizode/ICommandBars, FindControl, (IILjava/lang/String;Z)Lvanuoffice/ICommandBarControl;)",
-    "FindClass(vuradizode/ICommandBar)",
-    "NewGlobalRef(local class vuradizode/ICommandBar)",
-    "GetMethodID(global class vuradizode/ICommandBar, getControls, ()Lvanuoffice/ICommandBarControls;)",
-    "GetMethodID(global class vuradizode/ICommandBar, FindControl, (IILjava/lang/Object;ZZ)Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBar, setVisible, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBar, getVisible, ()Z)",
-    "FindClass(vuradizode/ICommandBarControls)",
-    "NewGlobalRef(local class vuradizode/ICommandBarControls)",
-    "GetMethodID(global class vuradizode/ICommandBarControls, Add, (IILjava/lang/String;IZ)Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBarControls, Item, (I)Lvanuoffice/ICommandBarControl;)",
-    "GetMethodID(global class vuradizode/ICommandBarControls, getCount, ()I)",
-    "FindClass(vuradizode/ICommandBarControl)",
-    "NewGlobalRef(local class vuradizode/ICommandBarControl)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getCaption, ()Ljava/lang/String;)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, setCaption, (Ljava/lang/String;)V)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getEnabled, ()Z)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, setEnabled, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getIndex, ()I)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, getVisible, ()Z)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, setVisible, (Z)V)",
-    "GetMethodID(global class vuradizode/ICommandBarControl, Execute, ()V)",
-};
+const Texts& kFullBuild = vanu_test::kFullTableBuild;
 
 // The calls of a complete build from the first one whose text starts with `first`.
 Texts FullBuildFrom(const std::string& first) {
@@ -91,10 +63,10 @@ class InitServicesTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     module_ = LoadLibraryW(vanu_test::VanuDllPathBesideProgram().c_str());
     ASSERT_NE(nullptr, module_);
-    initServices_ = reinterpret_cast<InitServicesFn>(GetProcAddress(module_, "InitServices"));
-    canUnloadNow_ = reinterpret_cast<DllCanUnloadNowFn>(GetProcAddress(module_, "DllCanUnloadNow"));
+    initServices_ = ExportOf<InitServicesFn>(module_, "InitServices");
+    canUnloadNow_ = ExportOf<DllCanUnloadNowFn>(module_, "DllCanUnloadNow");
     getClassObject_ =
-        reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
+        ExportOf<DllGetClassObjectFn>(module_, "DllGetClassObject");
     ASSERT_NE(nullptr, initServices_);
     jvm_.DeclareCommandBarInterfaces();
     // Each host notes the exception pending when the environment comes back, and clears it

@@ -21,9 +21,10 @@ using vanu_test::RecordingEnv;
 using vanu_test::RecordingHost;
 using vanu_test::Sentinel;
 
-typedef void(WINAPI* InitServicesFn)(IJavaHost*, JNIEnv*);
-typedef HRESULT(WINAPI* DllCanUnloadNowFn)();
-typedef HRESULT(WINAPI* DllGetClassObjectFn)(REFCLSID, REFIID, void**);
+using vanu_test::DllCanUnloadNowFn;
+using vanu_test::DllGetClassObjectFn;
+using vanu_test::ExportOf;
+using vanu_test::InitServicesFn;
 
 const IID kIID_CommandBarsCompat = {
     0x000c0302, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -34,11 +35,11 @@ class VanuDllTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     module_ = LoadLibraryW(vanu_test::VanuDllPathBesideProgram().c_str());
     ASSERT_NE(nullptr, module_) << "Vanu.dll beside the test program, error " << GetLastError();
-    initServices_ = reinterpret_cast<InitServicesFn>(GetProcAddress(module_, "InitServices"));
+    initServices_ = ExportOf<InitServicesFn>(module_, "InitServices");
     canUnloadNow_ =
-        reinterpret_cast<DllCanUnloadNowFn>(GetProcAddress(module_, "DllCanUnloadNow"));
+        ExportOf<DllCanUnloadNowFn>(module_, "DllCanUnloadNow");
     getClassObject_ =
-        reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
+        ExportOf<DllGetClassObjectFn>(module_, "DllGetClassObject");
     ASSERT_NE(nullptr, initServices_);
     ASSERT_NE(nullptr, canUnloadNow_);
     ASSERT_NE(nullptr, getClassObject_);

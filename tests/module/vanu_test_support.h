@@ -56,6 +56,17 @@ T* Sentinel() {
 // Vanu.dll beside the test program.
 std::wstring VanuDllPathBesideProgram();
 
+// The exports of Vanu.dll that the tests call directly.
+typedef void(WINAPI* InitServicesFn)(IJavaHost*, JNIEnv*);
+typedef HRESULT(WINAPI* DllCanUnloadNowFn)();
+typedef HRESULT(WINAPI* DllGetClassObjectFn)(REFCLSID, REFIID, void**);
+
+// The export `name` of `module` as a `Function`, or null.
+template <class Function>
+Function ExportOf(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Writes below HKEY_CLASSES_ROOT of the test prefix what the tests need of the registration:
 // the two class keys with InprocServer32 = `dllPath`, and the type library's win32 and
 // win64 entries pointing at `dllPath`. Any stale copy is removed first; the destructor

@@ -86,14 +86,14 @@ void SendOnPipe() {
 }
 
 void Spawn(const std::string& name) {
-  const std::string spec = Env("VANU_STUB_SPAWN");
-  const std::size_t first = spec.find('|');
-  const std::size_t second = first == std::string::npos ? first : spec.find('|', first + 1);
-  if (second == std::string::npos || _stricmp(spec.substr(0, first).c_str(), name.c_str()) != 0) return;
-  const std::string program = spec.substr(first + 1, second - first - 1);
+  const std::string request = Env("VANU_STUB_SPAWN");
+  const std::size_t first = request.find('|');
+  const std::size_t second = first == std::string::npos ? first : request.find('|', first + 1);
+  if (second == std::string::npos || _stricmp(request.substr(0, first).c_str(), name.c_str()) != 0) return;
+  const std::string program = request.substr(first + 1, second - first - 1);
   const std::string ownSleep = Env("VANU_STUB_SLEEP_MS");
   SetEnvironmentVariableA("VANU_STUB_SPAWN", nullptr);
-  SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", spec.substr(second + 1).c_str());
+  SetEnvironmentVariableA("VANU_STUB_SLEEP_MS", request.substr(second + 1).c_str());
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

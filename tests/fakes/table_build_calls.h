@@ -3,6 +3,8 @@
 // (the command bars' methods in their own order).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -39,5 +41,27 @@ inline const std::vector<std::string> kFullTableBuild = {
     "GetMethodID(global class vuradizode/ICommandBarControl, setVisible, (Z)V)",
     "GetMethodID(global class vuradizode/ICommandBarControl, Execute, ()V)",
 };
+
+// The calls of a complete build up to and including the first one whose text starts with
+// `last`; the whole build (and a test failure) when none does.
+inline std::vector<std::string> FullTableBuildThrough(const std::string& last) {
+  std::vector<std::string> out;
+  for (const std::string& text : kFullTableBuild) {
+    out.push_back(text);
+    if (text.compare(0, last.size(), last) == 0) return out;
+  }
+  ADD_FAILURE() << "no call " << last;
+  return out;
+}
+
+// The calls of a complete build from the first one whose text starts with `first`; none
+// (and a test failure) when none does.
+inline std::vector<std::string> FullTableBuildFrom(const std::string& first) {
+  for (auto it = kFullTableBuild.begin(); it != kFullTableBuild.end(); ++it) {
+    if (it->compare(0, first.size(), first) == 0) return {it, kFullTableBuild.end()};
+  }
+  ADD_FAILURE() << "no call " << first;
+  return {};
+}
 
 }  // namespace vanu_test

@@ -39,17 +39,8 @@ const char* const kControl = "vuradizode/ICommandBarControl";
 
 // Every JNI call of a full build, in order.
 const Texts& kFullBuild = vanu_test::kFullTableBuild;
+using vanu_test::FullTableBuildThrough;
 
-// The calls of a full build up to and including the one whose text starts with `last`.
-Texts FullBuildThrough(const std::string& last) {
-  Texts out;
-  for (const std::string& text : kFullBuild) {
-    out.push_back(text);
-    if (text.compare(0, last.size(), last) == 0) return out;
-  }
-  ADD_FAILURE() << "no call " << last;
-  return out;
-}
 
 // Which tables are published, as four flags.
 std::vector<bool> Published() {
@@ -183,7 +174,7 @@ TEST_F(JavaMethodTablesTest, AMissingClassStopsTheBuildThere) {
 
     EXPECT_FALSE(BuildJavaMethodTables(jvm.env()));
 
-    EXPECT_EQ(FullBuildThrough(std::string("FindClass(") + row.cls + ")"), jvm.CallTexts());
+    EXPECT_EQ(FullTableBuildThrough(std::string("FindClass(") + row.cls + ")"), jvm.CallTexts());
     EXPECT_EQ((Texts{"EndJavaCall"}), host.OpNames());
     EXPECT_EQ("java/lang/NoClassDefFoundError", pending);
     EXPECT_EQ(row.published, Published());
@@ -218,7 +209,7 @@ TEST_F(JavaMethodTablesTest, AMissingMethodStopsTheBuildThere) {
 
     EXPECT_FALSE(BuildJavaMethodTables(jvm.env()));
 
-    EXPECT_EQ(FullBuildThrough(std::string("GetMethodID(global class ") + row.cls + ", " + row.name + ","),
+    EXPECT_EQ(FullTableBuildThrough(std::string("GetMethodID(global class ") + row.cls + ", " + row.name + ","),
               jvm.CallTexts());
     EXPECT_EQ((Texts{"EndJavaCall"}), host.OpNames());
     EXPECT_EQ("java/lang/NoSuchMethodError", pending);
@@ -249,7 +240,7 @@ TEST_F(JavaMethodTablesTest, ALaterBuildCompletesOnlyWhatIsMissing) {
       "GetMethodID(global class vuradizode/ICommandBar, getVisible, ()Z)",
   };
   Texts rest = kFullBuild;
-  rest.erase(rest.begin(), rest.begin() + FullBuildThrough("FindClass(vuradizode/ICommandBarControls)").size() - 1);
+  rest.erase(rest.begin(), rest.begin() + FullTableBuildThrough("FindClass(vuradizode/ICommandBarControls)").size() - 1);
   want.insert(want.end(), rest.begin(), rest.end());
   EXPECT_EQ(want, jvm_.CallTexts());
   for (const vanu_test::JniCall& call : jvm_.Calls()) EXPECT_EQ(second, call.env);
@@ -282,7 +273,7 @@ TEST_F(JavaMethodTablesTest, ALaterBuildLooksForAMissingClassAgain) {
 
   EXPECT_TRUE(BuildJavaMethodTables(jvm_.env()));
   Texts want = kFullBuild;
-  want.erase(want.begin(), want.begin() + FullBuildThrough("FindClass(vuradizode/ICommandBarControls)").size() - 1);
+  want.erase(want.begin(), want.begin() + FullTableBuildThrough("FindClass(vuradizode/ICommandBarControls)").size() - 1);
   want.insert(want.begin(), "ExceptionCheck()");
   EXPECT_EQ(want, jvm_.CallTexts());
   EXPECT_EQ(4, jvm_.GlobalRefCount());
@@ -292,7 +283,7 @@ TEST_F(JavaMethodTablesTest, ALaterBuildLooksForAMissingClassAgain) {
 TEST_F(JavaMethodTablesTest, AGlobalReferenceNotObtainedStopsTheBuildBeforeAnyLookupThroughIt) {
   jvm_.FailNextNewGlobalRef();
   EXPECT_FALSE(BuildJavaMethodTables(jvm_.env()));
-  EXPECT_EQ(FullBuildThrough("NewGlobalRef(local class vuradizode/ICommandBars)"), jvm_.CallTexts());
+  EXPECT_EQ(FullTableBuildThrough("NewGlobalRef(local class vuradizode/ICommandBars)"), jvm_.CallTexts());
   EXPECT_EQ((Texts{"EndJavaCall"}), host_.OpNames());
   EXPECT_EQ(0, jvm_.GlobalRefCount());
 
@@ -309,9 +300,9 @@ TEST_F(JavaMethodTablesTest, NoMemoryForATableStopsTheBuildBeforeThatTable) {
   struct Row { int failing; size_t callsBefore; std::vector<bool> published; };
   const Row rows[] = {
       {1, 0, {false, false, false, false}},
-      {2, FullBuildThrough("GetMethodID(global class vuradizode/ICommandBars, FindControl").size(),
+      {2, FullTableBuildThrough("GetMethodID(global class vuradizode/ICommandBars, FindControl").size(),
        {true, false, false, false}},
-      {4, FullBuildThrough("GetMethodID(global class vuradizode/ICommandBarControls, getCount").size(),
+      {4, FullTableBuildThrough("GetMethodID(global class vuradizode/ICommandBarControls, getCount").size(),
        {true, true, true, false}},
   };
   for (const Row& row : rows) {

@@ -32,25 +32,9 @@ const char* const kControls = "vuradizode/ICommandBarControls";
 
 // Every JNI call of a complete build, in order.
 const Texts& kFullBuild = vanu_test::kFullTableBuild;
+using vanu_test::FullTableBuildThrough;
+using vanu_test::FullTableBuildFrom;
 
-// The calls of a complete build from the first one whose text starts with `first`.
-Texts FullBuildFrom(const std::string& first) {
-  for (auto it = kFullBuild.begin(); it != kFullBuild.end(); ++it) {
-    if (it->compare(0, first.size(), first) == 0) return Texts(it, kFullBuild.end());
-  }
-  ADD_FAILURE() << "no call " << first;
-  return {};
-}
-// ... and up to and including the one whose text starts with `last`.
-Texts FullBuildThrough(const std::string& last) {
-  Texts out;
-  for (const std::string& text : kFullBuild) {
-    out.push_back(text);
-    if (text.compare(0, last.size(), last) == 0) return out;
-  }
-  ADD_FAILURE() << "no call " << last;
-  return out;
-}
 // Calls other than the exception checks a build may make before it starts.
 Texts WithoutChecks(Texts texts) {
   texts.erase(std::remove(texts.begin(), texts.end(), "ExceptionCheck()"), texts.end());
@@ -143,7 +127,7 @@ TEST_F(InitServicesTest, LaterCallsChangeOnlyTheHost) {
 TEST_F(InitServicesTest, AMissingClassIsLookedForAgainByTheNextCall) {
   jvm_.HideClass(kControls);
   initServices_(&first_, jvm_.env());
-  EXPECT_EQ(FullBuildThrough("FindClass(vuradizode/ICommandBarControls)"),
+  EXPECT_EQ(FullTableBuildThrough("FindClass(vuradizode/ICommandBarControls)"),
             WithoutChecks(jvm_.CallTexts()))
       << "no lookup after the one that failed";
   EXPECT_EQ(Texts{"java/lang/NoClassDefFoundError"}, pendingAtEnd_)
@@ -155,7 +139,7 @@ TEST_F(InitServicesTest, AMissingClassIsLookedForAgainByTheNextCall) {
   jvm_.ClearCalls();
   JNIEnv* const other = jvm_.NewEnv();
   initServices_(&second_, other);
-  EXPECT_EQ(FullBuildFrom("FindClass(vuradizode/ICommandBarControls)"),
+  EXPECT_EQ(FullTableBuildFrom("FindClass(vuradizode/ICommandBarControls)"),
             WithoutChecks(jvm_.CallTexts()));
   ASSERT_EQ(Texts{"EndJavaCall"}, second_.OpNames());
   EXPECT_EQ(other, second_.Calls()[0].env);
@@ -173,7 +157,7 @@ TEST_F(InitServicesTest, AMissingMethodIsLookedForAgainByTheNextCall) {
   const char* const signature = "()I";
   jvm_.HideMethod(kControls, "getCount", signature);
   initServices_(&first_, jvm_.env());
-  EXPECT_EQ(FullBuildThrough("GetMethodID(global class vuradizode/ICommandBarControls, getCount,"),
+  EXPECT_EQ(FullTableBuildThrough("GetMethodID(global class vuradizode/ICommandBarControls, getCount,"),
             WithoutChecks(jvm_.CallTexts()));
   EXPECT_EQ(Texts{"java/lang/NoSuchMethodError"}, pendingAtEnd_);
   EXPECT_EQ(3, jvm_.GlobalRefCount());
@@ -185,8 +169,8 @@ TEST_F(InitServicesTest, AMissingMethodIsLookedForAgainByTheNextCall) {
   EXPECT_EQ(0, std::count(rest.begin(), rest.end(),
                           "NewGlobalRef(local class vuradizode/ICommandBarControls)"))
       << "the class's global reference is kept from the first call";
-  EXPECT_EQ(FullBuildFrom("FindClass(vuradizode/ICommandBarControl)"),
-            Texts(rest.end() - FullBuildFrom("FindClass(vuradizode/ICommandBarControl)").size(),
+  EXPECT_EQ(FullTableBuildFrom("FindClass(vuradizode/ICommandBarControl)"),
+            Texts(rest.end() - FullTableBuildFrom("FindClass(vuradizode/ICommandBarControl)").size(),
                   rest.end()));
   EXPECT_EQ(4, jvm_.GlobalRefCount());
   EXPECT_EQ((Texts{"java/lang/NoSuchMethodError", ""}), pendingAtEnd_);

@@ -8,24 +8,9 @@
 
 #include <string>
 
+#include "com_ptr.h"
+
 namespace vanu_test {
-
-// Owns one COM interface pointer.
-template <class T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() { if (p_) p_->Release(); }
-  T** put() { if (p_) p_->Release(); p_ = nullptr; return &p_; }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 // The Windows path of build/win32/bin/Vanu.dll (Wine maps drive Z: to /).
 std::wstring VanuDllPath();
